@@ -1,0 +1,7 @@
+// The public records, enums and callback types of the SDK in one include.
+#ifndef RSKAVI_ROBOT_META_TYPE_H
+#define RSKAVI_ROBOT_META_TYPE_H
+
+#include "RobotGeometryTypes.h"
+
+#endif
