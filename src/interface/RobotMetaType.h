@@ -2,6 +2,7 @@
 #ifndef RSKAVI_ROBOT_META_TYPE_H
 #define RSKAVI_ROBOT_META_TYPE_H
 
+#include "RobotErrorCode.h"
 #include "RobotGeometryTypes.h"
 
 #endif
