@@ -4,5 +4,9 @@
 
 #include "RobotErrorCode.h"
 #include "RobotGeometryTypes.h"
+#include "RobotStatusTypes.h"
+#include "RobotIoTypes.h"
+#include "RobotMoveTypes.h"
+#include "RobotEventTypes.h"
 
 #endif
