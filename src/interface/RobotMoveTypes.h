@@ -93,19 +93,6 @@ struct MoveRelative {
   Ori relativeOri;
 };
 
-// The motion service's stored offset with the frame it is expressed in.
-struct MoveRelativeParam_t {
-  bool isEnable;
-  CoordCalibrateByJointAngleAndTool coordinateSystem;
-  float relativePosition[3];
-  Ori relativeOrientation;
-};
-
-struct MoveArrivalAhead_t {
-  arrival_ahead_state arrivalAheadStat;
-  double arrivalAheadThr;
-};
-
 }  // namespace kavi_robot_namespace
 
 // Two views of one quaternion.
