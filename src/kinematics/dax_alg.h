@@ -8,5 +8,8 @@
 #include "dax_alg_model.h"
 #include "dax_alg_fk.h"
 #include "dax_alg_ik.h"
+#include "dax_alg_matrix.h"
+#include "dax_alg_tool_calib.h"
+#include "dax_alg_user_coord.h"
 
 #endif

@@ -2,8 +2,11 @@
 #include "RobotUtilService.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+#include <limits>
 #include <sstream>
+#include <vector>
 
 #include "Ikfunc.h"
 #include "RobotErrorCode.h"
@@ -181,10 +184,10 @@ int RobotUtilService::toolCalibration(const std::vector<krn::wayPoint_S>& wayPoi
   std::vector<wayPoint_S> posPoints(posCount);
   std::vector<wayPoint_S> oriPoints(oriCount);
   for (std::size_t i = 0; i < posCount; ++i) {
-    KaviWayPointToikFunRoadPint(wayPointPosCalibVector[i], posPoints[i]);
+    Ikfunc::KaviWayPointToikFunRoadPint(wayPointPosCalibVector[i], posPoints[i]);
   }
   for (std::size_t i = 0; i < oriCount; ++i) {
-    KaviWayPointToikFunRoadPint(wayPointOriCalibVector[i], oriPoints[i]);
+    Ikfunc::KaviWayPointToikFunRoadPint(wayPointOriCalibVector[i], oriPoints[i]);
   }
   const char libMethod = static_cast<char>(oriCount == 0 ? -1 : method);
   Ori toolOri{1.0, 0.0, 0.0, 0.0};
@@ -220,7 +223,7 @@ int RobotUtilService::endPosition2BasePosition(const krn::wayPoint_S& flangeCent
     return krn::ErrCode_ParamError;
   }
   wayPoint_S flange;
-  KaviWayPointToikFunRoadPint(flangeCenterPointOnBase, flange);
+  Ikfunc::KaviWayPointToikFunRoadPint(flangeCenterPointOnBase, flange);
   double offset[3] = {endPosition.x, endPosition.y, endPosition.z};
   double out[3];
   Ikfunc::endPosition2ToolPosition(flange, offset, out);
@@ -360,7 +363,7 @@ int RobotUtilService::coordinateSystemCalibration(const CoordCalibrateByToolEndP
     return krn::ErrCode_ParamError;
   }
   wayPoint_S points[3];
-  for (int k = 0; k < 3; ++k) KaviWayPointToikFunRoadPint(coordCalibrate.wayPointArray[k], points[k]);
+  for (int k = 0; k < 3; ++k) Ikfunc::KaviWayPointToikFunRoadPint(coordCalibrate.wayPointArray[k], points[k]);
   if (!Ikfunc::api_user_coord_calib(points, geoMethod(coordCalibrate.methods), bInWPos, bInWOri,
                                     wInBPos)) {
     kavi_robot_logtrace::W_ERROR("sdk log: call ikFun api_user_coord_calib failed.");
@@ -411,9 +414,9 @@ int RobotUtilService::base2UserCoordinatePrivate(const krn::wayPoint_S& flangeCe
                                                  const krn::ToolInEndDesc& toolInEndDesc,
                                                  krn::wayPoint_S& toolEndPointOnUserCoord) {
   wayPoint_S flange;
-  KaviWayPointToikFunRoadPint(flangeCenterPointOnBase, flange);
+  Ikfunc::KaviWayPointToikFunRoadPint(flangeCenterPointOnBase, flange);
   wayPoint_S points[3];
-  for (int k = 0; k < 3; ++k) KaviWayPointToikFunRoadPint(userCoordSystem.wayPointArray[k], points[k]);
+  for (int k = 0; k < 3; ++k) Ikfunc::KaviWayPointToikFunRoadPint(userCoordSystem.wayPointArray[k], points[k]);
   double tool[3] = {toolInEndDesc.toolInEndPosition.x, toolInEndDesc.toolInEndPosition.y,
                     toolInEndDesc.toolInEndPosition.z};
   wayPoint_S result;
@@ -422,7 +425,7 @@ int RobotUtilService::base2UserCoordinatePrivate(const krn::wayPoint_S& flangeCe
                                geoIkOri(toolInEndDesc.toolInEndOrientation), result)) {
     return krn::ErrCode_BaseToUserConvertFailed;
   }
-  ikFunRoadPintToKaviWayPoint(result, toolEndPointOnUserCoord);
+  Ikfunc::ikFunRoadPintToKaviWayPoint(result, toolEndPointOnUserCoord);
   return krn::ErrnoSucc;
 }
 
@@ -471,9 +474,9 @@ int RobotUtilService::user2BaseCoordinatePrivate(const krn::wayPoint_S& toolEndP
     return krn::ErrCode_UserToBaseConvertFailed;
   }
   wayPoint_S toolEnd;
-  KaviWayPointToikFunRoadPint(toolEndPointOnUserCoord, toolEnd);
+  Ikfunc::KaviWayPointToikFunRoadPint(toolEndPointOnUserCoord, toolEnd);
   wayPoint_S points[3];
-  for (int k = 0; k < 3; ++k) KaviWayPointToikFunRoadPint(userCoordSystem.wayPointArray[k], points[k]);
+  for (int k = 0; k < 3; ++k) Ikfunc::KaviWayPointToikFunRoadPint(userCoordSystem.wayPointArray[k], points[k]);
   double tool[3] = {toolInEndDesc.toolInEndPosition.x, toolInEndDesc.toolInEndPosition.y,
                     toolInEndDesc.toolInEndPosition.z};
   wayPoint_S flange;
@@ -481,7 +484,7 @@ int RobotUtilService::user2BaseCoordinatePrivate(const krn::wayPoint_S& toolEndP
                                  tool, geoIkOri(toolInEndDesc.toolInEndOrientation), flange)) {
     return krn::ErrCode_UserToBaseConvertFailed;
   }
-  ikFunRoadPintToKaviWayPoint(flange, flangeCenterPointOnBase);
+  Ikfunc::ikFunRoadPintToKaviWayPoint(flange, flangeCenterPointOnBase);
   return krn::ErrnoSucc;
 }
 
@@ -566,7 +569,7 @@ bool RobotUtilService::relativeMoveAndRot(krn::wayPoint_S& firstFlangeWaypointIn
     for (int k = 0; k < 3; ++k) {
       krn::wayPoint_S flange{};
       robotFk(coord.wayPointArray[k].jointPos, 6, flange);
-      KaviWayPointToikFunRoadPint(flange, points[k]);
+      Ikfunc::KaviWayPointToikFunRoadPint(flange, points[k]);
       Ikfunc::endPosition2ToolPosition(points[k], toolPos, nullptr);
     }
     double bInWPos[3], W[9], wInBPos[3];
@@ -589,7 +592,7 @@ bool RobotUtilService::relativeMoveAndRot(krn::wayPoint_S& firstFlangeWaypointIn
     if (!geoFinite(Rot, 9) || !Ikfunc::OriMatrixToQuaternion(Rot, outOri)) return false;
   } else {
     wayPoint_S first;
-    KaviWayPointToikFunRoadPint(firstFlangeWaypointInMove, first);
+    Ikfunc::KaviWayPointToikFunRoadPint(firstFlangeWaypointInMove, first);
     const double* pF = first.cartPos.positionVector;
     double RF[9];
     Ikfunc::QuaternionToOriMatrix(first.orientation, RF);

@@ -6,8 +6,10 @@
 #define ROBOT_UTIL_SERVICE_H
 
 #include <string>
+#include <vector>
 
 #include "RobotGeometryTypes.h"
+#include "RobotMetaType.h"
 
 // Only public records appear here: files that use kavi_robot_namespace may
 // include this header without meeting the library's global Pos, Ori and

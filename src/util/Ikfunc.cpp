@@ -2,7 +2,11 @@
 #include "Ikfunc.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
 
 #include "RobotTraceLog.h"
 
