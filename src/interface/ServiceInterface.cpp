@@ -11,7 +11,6 @@
 #include "RobotMoveService.h"
 #include "RobotUtilService.h"
 
-#define RSKAVI_FAC_GEOMETRY 0
 using namespace kavi_robot_namespace;
 
 namespace {
@@ -618,7 +617,6 @@ int ServiceInterface::robotServiceRobotIk(const double* startPointJointAngle, co
   return RobotUtilService::robotIk(startPointJointAngle, position, ori, wayPoint);
 }
 
-#if RSKAVI_FAC_GEOMETRY
 int ServiceInterface::robotServiceToolCalibration(const std::vector<kavi_robot_namespace::wayPoint_S>& wayPointPosVector,
                                                   char poseCalibMethod, ToolInEndDesc& toolInEndDesc) {
   return RobotUtilService::toolCalibration(wayPointPosVector, poseCalibMethod, toolInEndDesc);
@@ -712,4 +710,3 @@ int ServiceInterface::baseToBaseAdditionalTool(const kavi_robot_namespace::Pos& 
   toolEndOrientationOnBase = toolEnd.orientation;
   return ret;
 }
-#endif

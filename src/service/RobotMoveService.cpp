@@ -9,7 +9,6 @@
 #include "RobotTraceLog.h"
 #include "RobotUtilService.h"
 
-#define RSKAVI_FAC_GEOMETRY 0
 using namespace kavi_robot_namespace;
 using kavi_robot_logtrace::W_ERROR;
 using kavi_robot_logtrace::W_INFO;
@@ -381,14 +380,9 @@ int RobotMoveService::modifyOffsetProfileByWaypointAndGlobalOffset(
   kavi_robot_namespace::Pos source{rel.relativePosition[0], rel.relativePosition[1], rel.relativePosition[2]};
   kavi_robot_namespace::Pos targetPos{0.0, 0.0, 0.0};
   kavi_robot_namespace::Ori targetOri{1.0, 0.0, 0.0, 0.0};
-#if RSKAVI_FAC_GEOMETRY
   if (RobotUtilService::relativeMoveAndRot(offset_reference_waypoint, rel.coordinateSystem,
                                            s_moveProfileToolInEndDesc, source,
                                            rel.relativeOrientation, targetPos, targetOri)) {
-#else
-  (void)offset_reference_waypoint; (void)source;
-  if (false) {
-#endif
     p.relativeMove.relativePosition[0] = static_cast<float>(targetPos.x);
     p.relativeMove.relativePosition[1] = static_cast<float>(targetPos.y);
     p.relativeMove.relativePosition[2] = static_cast<float>(targetPos.z);
@@ -438,11 +432,7 @@ int RobotMoveService::robotLineRotateMove(const CoordCalibrateByJointAngleAndToo
   modifyOffsetProfileByWaypointAndGlobalOffset(current, profile);
 
   double baseAxis[3] = {0.0, 0.0, 0.0};
-#if RSKAVI_FAC_GEOMETRY
   ret = RobotUtilService::offsetVectorUserCoord2Base(rotateAxisOnUserCoord, userCoord, baseAxis);
-#else
-  (void)userCoord; ret = ErrCode_Failed;
-#endif
   if (ret != ErrnoSucc) {
     std::printf("baseRotateAxis%f,%f,%f\n", baseAxis[0], baseAxis[1], baseAxis[2]);
     return ret;
