@@ -64,7 +64,8 @@ bool Ikfunc::OriMatrixToQuaternion(double* eerot, Ori& result) {
   const double y = sq[2] * SIGN(r[2] - r[6]);
   const double z = sq[3] * SIGN(r[3] - r[1]);
   const double n = NORM(w, x, y, z);
-  if (n == 0.0) return false;
+  // A non-finite matrix would otherwise hand back a NaN quaternion as valid.
+  if (!(n > 0.0) || !std::isfinite(n)) return false;
   result.w = w / n;
   result.x = x / n;
   result.y = y / n;

@@ -24,7 +24,7 @@ class Ikfunc {
   static bool ArmFk(wayPoint_S& arm_pos);
 
   // Row-major rotation to a unit quaternion with w >= 0. Returns false and
-  // leaves result unchanged when the matrix gives a zero quaternion.
+  // leaves result unchanged when the matrix gives a zero or non-finite one.
   static bool OriMatrixToQuaternion(double* eerot, Ori& result);
   // Quaternion (normalised first) to a row-major rotation.
   static void QuaternionToOriMatrix(Ori q, double* eerot);
