@@ -165,6 +165,51 @@ void geoApply(const double* R, const double* v, double* out) {
 
 const krn::ToolInEndDesc kGeoNoneTool = {{0.0, 0.0, 0.0}, {1.0, 0.0, 0.0, 0.0}};
 
+// Library form of a frame conversion: the pose, the three taught points and
+// the tool.
+struct GeoLibRequest {
+  GeoLibRequest(const krn::wayPoint_S& p, const RobotUtilService::CoordCalibrateByToolEndPoint& frame,
+                const krn::ToolInEndDesc& t)
+      : tool{t.toolInEndPosition.x, t.toolInEndPosition.y, t.toolInEndPosition.z},
+        toolOri(geoIkOri(t.toolInEndOrientation)),
+        frameType(geoFrame(frame.coordType)),
+        method(geoMethod(frame.methods)) {
+    Ikfunc::KaviWayPointToikFunRoadPint(p, pose);
+    for (int k = 0; k < 3; ++k) Ikfunc::KaviWayPointToikFunRoadPint(frame.wayPointArray[k], points[k]);
+  }
+  wayPoint_S pose;
+  wayPoint_S points[3];
+  double tool[3];
+  Ori toolOri;
+  Ikfunc::coordinate_refer frameType;
+  char method;
+};
+
+using GeoPrivateConversion = int (*)(const krn::wayPoint_S&,
+                                     const RobotUtilService::CoordCalibrateByToolEndPoint&,
+                                     const krn::ToolInEndDesc&, krn::wayPoint_S&);
+
+// A pose through one of the private conversions, with the frame taught by
+// joint angles; the outputs are written only on success.
+int geoConvertPose(const krn::Pos& position, const krn::Ori& orientation,
+                   const krn::CoordCalibrateByJointAngleAndTool& frame, const krn::ToolInEndDesc& tool,
+                   GeoPrivateConversion convert, krn::Pos& outPosition, krn::Ori& outOrientation) {
+  krn::wayPoint_S pose;
+  RobotUtilService::initWayPointDataType(pose);
+  pose.cartPos.position = position;
+  pose.orientation = orientation;
+  RobotUtilService::CoordCalibrateByToolEndPoint points;
+  int ret = RobotUtilService::CoordCalibrateTypeConvert(frame, points);
+  if (ret != krn::ErrnoSucc) return ret;
+  krn::wayPoint_S result;
+  ret = convert(pose, points, tool, result);
+  if (ret == krn::ErrnoSucc) {
+    outPosition = result.cartPos.position;
+    outOrientation = result.orientation;
+  }
+  return ret;
+}
+
 }  // namespace
 
 int RobotUtilService::toolCalibration(const std::vector<krn::wayPoint_S>& wayPointPosCalibVector,
@@ -393,36 +438,18 @@ int RobotUtilService::base2UserCoordinate(const krn::Pos& flangeCenterPositionOn
     toolEndOrientationOnUserCoord = result.toolInEndOrientation;
     return krn::ErrnoSucc;
   }
-  krn::wayPoint_S flange;
-  initWayPointDataType(flange);
-  flange.cartPos.position = flangeCenterPositionOnBase;
-  flange.orientation = flangeCenterOrientationOnBase;
-  CoordCalibrateByToolEndPoint points;
-  int ret = CoordCalibrateTypeConvert(userCoordSystem, points);
-  if (ret != krn::ErrnoSucc) return ret;
-  krn::wayPoint_S toolEnd;
-  ret = base2UserCoordinatePrivate(flange, points, toolInEndDesc, toolEnd);
-  if (ret == krn::ErrnoSucc) {
-    toolEndPositionOnUserCoord = toolEnd.cartPos.position;
-    toolEndOrientationOnUserCoord = toolEnd.orientation;
-  }
-  return ret;
+  return geoConvertPose(flangeCenterPositionOnBase, flangeCenterOrientationOnBase, userCoordSystem,
+                        toolInEndDesc, &base2UserCoordinatePrivate, toolEndPositionOnUserCoord,
+                        toolEndOrientationOnUserCoord);
 }
 
 int RobotUtilService::base2UserCoordinatePrivate(const krn::wayPoint_S& flangeCenterPointOnBase,
                                                  const CoordCalibrateByToolEndPoint& userCoordSystem,
                                                  const krn::ToolInEndDesc& toolInEndDesc,
                                                  krn::wayPoint_S& toolEndPointOnUserCoord) {
-  wayPoint_S flange;
-  Ikfunc::KaviWayPointToikFunRoadPint(flangeCenterPointOnBase, flange);
-  wayPoint_S points[3];
-  for (int k = 0; k < 3; ++k) Ikfunc::KaviWayPointToikFunRoadPint(userCoordSystem.wayPointArray[k], points[k]);
-  double tool[3] = {toolInEndDesc.toolInEndPosition.x, toolInEndDesc.toolInEndPosition.y,
-                    toolInEndDesc.toolInEndPosition.z};
+  GeoLibRequest r(flangeCenterPointOnBase, userCoordSystem, toolInEndDesc);
   wayPoint_S result;
-  if (!Ikfunc::waypointDisplay(flange, geoFrame(userCoordSystem.coordType), points,
-                               geoMethod(userCoordSystem.methods), tool,
-                               geoIkOri(toolInEndDesc.toolInEndOrientation), result)) {
+  if (!Ikfunc::waypointDisplay(r.pose, r.frameType, r.points, r.method, r.tool, r.toolOri, result)) {
     return krn::ErrCode_BaseToUserConvertFailed;
   }
   Ikfunc::ikFunRoadPintToKaviWayPoint(result, toolEndPointOnUserCoord);
@@ -449,20 +476,9 @@ int RobotUtilService::user2BaseCoordinate(const krn::Pos& toolEndPositionOnUserC
         "sdk log: user2BaseCoordinate() Does not support end coordinate systems.");
     return krn::ErrCode_ParamError;
   }
-  krn::wayPoint_S toolEnd;
-  initWayPointDataType(toolEnd);
-  toolEnd.cartPos.position = toolEndPositionOnUserCoord;
-  toolEnd.orientation = toolEndOrientationOnUserCoord;
-  CoordCalibrateByToolEndPoint points;
-  int ret = CoordCalibrateTypeConvert(userCoord, points);
-  if (ret != krn::ErrnoSucc) return ret;
-  krn::wayPoint_S flange;
-  ret = user2BaseCoordinatePrivate(toolEnd, points, toolInEndDesc, flange);
-  if (ret == krn::ErrnoSucc) {
-    flangeCenterPositionOnBase = flange.cartPos.position;
-    flangeCenterOrientationOnBase = flange.orientation;
-  }
-  return ret;
+  return geoConvertPose(toolEndPositionOnUserCoord, toolEndOrientationOnUserCoord, userCoord,
+                        toolInEndDesc, &user2BaseCoordinatePrivate, flangeCenterPositionOnBase,
+                        flangeCenterOrientationOnBase);
 }
 
 int RobotUtilService::user2BaseCoordinatePrivate(const krn::wayPoint_S& toolEndPointOnUserCoord,
@@ -473,15 +489,9 @@ int RobotUtilService::user2BaseCoordinatePrivate(const krn::wayPoint_S& toolEndP
   if (type != krn::BaseCoordinate && type != krn::WorldCoordinate) {
     return krn::ErrCode_UserToBaseConvertFailed;
   }
-  wayPoint_S toolEnd;
-  Ikfunc::KaviWayPointToikFunRoadPint(toolEndPointOnUserCoord, toolEnd);
-  wayPoint_S points[3];
-  for (int k = 0; k < 3; ++k) Ikfunc::KaviWayPointToikFunRoadPint(userCoordSystem.wayPointArray[k], points[k]);
-  double tool[3] = {toolInEndDesc.toolInEndPosition.x, toolInEndDesc.toolInEndPosition.y,
-                    toolInEndDesc.toolInEndPosition.z};
+  GeoLibRequest r(toolEndPointOnUserCoord, userCoordSystem, toolInEndDesc);
   wayPoint_S flange;
-  if (!Ikfunc::robotCoordConvert(toolEnd, geoFrame(type), points, geoMethod(userCoordSystem.methods),
-                                 tool, geoIkOri(toolInEndDesc.toolInEndOrientation), flange)) {
+  if (!Ikfunc::robotCoordConvert(r.pose, r.frameType, r.points, r.method, r.tool, r.toolOri, flange)) {
     return krn::ErrCode_UserToBaseConvertFailed;
   }
   Ikfunc::ikFunRoadPintToKaviWayPoint(flange, flangeCenterPointOnBase);
