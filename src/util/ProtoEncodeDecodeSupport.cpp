@@ -24,7 +24,10 @@ bool parseText(google::protobuf::MessageLite& message, const char* buffer, int s
     return false;
   }
   static const char kEmpty[1] = {0};
-  if (!message.ParseFromArray(buffer != nullptr ? buffer : kEmpty, size)) {
+  // Partial parse plus the check of required fields: the same verdict as a
+  // full parse, without the runtime's own log line.
+  if (!message.ParsePartialFromArray(buffer != nullptr ? buffer : kEmpty, size) ||
+      !message.IsInitialized()) {
     diagnostic(failureText);
     return false;
   }
