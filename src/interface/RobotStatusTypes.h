@@ -16,6 +16,14 @@ static_assert(sizeof(float) == 4 && sizeof(double) == 8 && sizeof(int) == 4,
 
 #pragma pack(push, 1)
 
+// Collision currents per joint and the active collision class (0..10).
+struct RobotCollisionCurrent {
+  uint16_t JointCollisionCurrent[6][4];
+  uint8_t CollisionClass;
+};
+
+#pragma pack(pop)
+
 // Tool-centre parameters handed to start-up: position of the payload's
 // centre of mass in the flange frame [m] and payload [kg].
 struct TcpParam {
@@ -25,14 +33,6 @@ struct TcpParam {
   float payload;
 };
 
-// Collision currents per joint and the active collision class (0..10).
-struct RobotCollisionCurrent {
-  uint16_t JointCollisionCurrent[6][4];
-  uint8_t CollisionClass;
-};
-
-#pragma pack(pop)
-
 // Parameters for automatic and manual operation.
 struct RobotTcpParam {
   TcpParam paramAutorun;
@@ -41,6 +41,7 @@ struct RobotTcpParam {
 
 static_assert(sizeof(RobotCollisionCurrent) == 49, "RobotCollisionCurrent layout");
 static_assert(offsetof(RobotCollisionCurrent, CollisionClass) == 48, "RobotCollisionCurrent layout");
+static_assert(sizeof(RobotTcpParam) == 32, "RobotTcpParam layout");
 
 namespace kavi_robot_namespace {
 
