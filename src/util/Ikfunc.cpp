@@ -495,12 +495,15 @@ bool Ikfunc::waypointDisplay(const wayPoint_S& flangeOnBase, coordinate_refer co
       toolEnd.cartPos.positionVector[i] = (toolPos != nullptr) ? toolPos[i] : 0.0;
     }
     toolEnd.orientation = toolOri;
+    if (!geoFinite(toolEnd)) return false;
     toolEndOut = toolEnd;
     return true;
   }
   endPosition2ToolPosition(toolEnd, toolPos, nullptr);
   endOrientation2ToolOrientation(toolOri, flangeOnBase.orientation, toolEnd.orientation);
   if (coordType == BaseCoordinate) {
+    // A zero or non-finite flange quaternion leaves no usable pose.
+    if (!geoFinite(toolEnd)) return false;
     toolEndOut = toolEnd;
     return true;
   }

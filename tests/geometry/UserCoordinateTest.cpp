@@ -263,6 +263,10 @@ TEST(UserFrameConversions, ToolOnTheBaseKeepsJointsAndComposesTheTool) {
   const krn::Ori q = geotest::quatMul(flange.orientation, tool.toolInEndOrientation);
   EXPECT_NEAR(out.orientation.w, q.w, 1e-15);
   EXPECT_NEAR(out.orientation.x, q.x, 1e-15);
+
+  krn::wayPoint_S zeroQuaternion = flange;
+  zeroQuaternion.orientation = krn::Ori{0, 0, 0, 0};
+  EXPECT_EQ(RobotUtilService::base2BaseAdditionalTool(zeroQuaternion, tool, out), krn::ErrCode_BaseToUserConvertFailed);
 }
 
 TEST(UserFrameConversions, EndFrameAndRefusedInputs) {
