@@ -2,21 +2,21 @@
 // q2 - q3 and q2 - q3 + q4 enter; each sine and cosine is taken once.
 #include "dax_alg_fk.h"
 
-#include <cmath>
-
 #include "dax_alg_model.h"
+#include "dax_alg_sincos.h"
 
 void ComputeFkLib(const double* q, double* eetrans, double* eerot) {
   if (q == nullptr || eetrans == nullptr || eerot == nullptr) return;
   using namespace dax_alg;
-  const double c1 = std::cos(q[0]), s1 = std::sin(q[0]);
-  const double c2 = std::cos(q[1]), s2 = std::sin(q[1]);
-  const double c5 = std::cos(q[4]), s5 = std::sin(q[4]);
-  const double c6 = std::cos(q[5]), s6 = std::sin(q[5]);
+  double c1, s1, c2, s2, c5, s5, c6, s6, c23, s23, c234, s234;
+  sinCos(q[0], s1, c1);
+  sinCos(q[1], s2, c2);
+  sinCos(q[4], s5, c5);
+  sinCos(q[5], s6, c6);
   const double q23 = q[1] - q[2];
   const double q234 = q23 + q[3];
-  const double c23 = std::cos(q23), s23 = std::sin(q23);
-  const double c234 = std::cos(q234), s234 = std::sin(q234);
+  sinCos(q23, s23, c23);
+  sinCos(q234, s234, c234);
 
   const double t1 = s1 * s5 - c5 * c1 * c234;
   const double t2 = c5 * c234 * s1 + c1 * s5;

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "dax_alg_model.h"
+#include "dax_alg_sincos.h"
 
 namespace {
 
@@ -214,8 +215,8 @@ int ComputeIkLib(double* qref, double* eerot, double* eetrans, double (*sol)[8])
   double c5s[2] = {0.0, 0.0};
   for (int i = 0; i < n1; ++i) {
     const double q1 = q1s[i];
-    const double s1 = std::sin(q1);
-    const double c1 = std::cos(q1);
+    double s1, c1;
+    sinCos(q1, s1, c1);
     const double c5 = t.r23 * c1 + t.r13 * s1;
     const double sign5 = c5 > 0 ? 1.0 : -1.0;
     c5s[i] = c5;
@@ -235,8 +236,8 @@ int ComputeIkLib(double* qref, double* eerot, double* eetrans, double (*sol)[8])
   if (out.count == 0 && (regular[0] || regular[1])) {
     for (int i = 0; i < n1; ++i) {
       if (!regular[i]) continue;
-      const double s1 = std::sin(q1s[i]);
-      const double c1 = std::cos(q1s[i]);
+      double s1, c1;
+      sinCos(q1s[i], s1, c1);
       const double q5 = std::acos(c5s[i]);
       regularWrist(out, t, q1s[i], s1, c1, q5, c5s[i], kElbowTolRetry);
       regularWrist(out, t, q1s[i], s1, c1, -q5, c5s[i], kElbowTolRetry);

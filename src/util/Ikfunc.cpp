@@ -157,12 +157,11 @@ int Ikfunc::ComputeIk_new(wayPoint_S& cur_stat, double (*jointResults)[8]) {
   const Pos& target = cur_stat.cartPos.position;
   int k = 0;
   while (k < count) {
-    double joints[6];
-    for (int j = 0; j < 6; ++j) joints[j] = jointResults[j][k];
-    Pos p;
-    Ori o;
-    ArmFk(p, o, joints);
-    const double dx = p.x - target.x, dy = p.y - target.y, dz = p.z - target.z;
+    // Position only: the check does not need the quaternion.
+    double q[6], p[3], rot[9];
+    for (int j = 0; j < 6; ++j) q[j] = -jointResults[j][k];
+    ComputeFkLib(q, p, rot);
+    const double dx = p[0] - target.x, dy = p[1] - target.y, dz = p[2] - target.z;
     const double dist = std::sqrt(dx * dx + dy * dy + dz * dz);
     // Written so that a NaN distance (or a non-finite joint) drops the column.
     if (columnFinite(jointResults, k) && dist <= kPositionTolerance) {
