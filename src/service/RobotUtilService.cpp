@@ -185,6 +185,20 @@ struct GeoLibRequest {
   char method;
 };
 
+// Adds or removes the tool orientation tcp with `compose`; non-finite input
+// is refused and leaves `out` as it was.
+int geoComposeTool(const char* what, void (*compose)(Ori, Ori, Ori&), const krn::Ori& tcp,
+                   const krn::Ori& in, krn::Ori& out) {
+  if (!geoFinite(tcp) || !geoFinite(in)) {
+    kavi_robot_logtrace::W_ERROR("sdk log: %s param error, value not finite.", what);
+    return krn::ErrCode_ParamError;
+  }
+  Ori result;
+  compose(geoIkOri(tcp), geoIkOri(in), result);
+  out = geoKaviOri(result);
+  return krn::ErrnoSucc;
+}
+
 using GeoPrivateConversion = int (*)(const krn::wayPoint_S&,
                                      const RobotUtilService::CoordCalibrateByToolEndPoint&,
                                      const krn::ToolInEndDesc&, krn::wayPoint_S&);
@@ -278,26 +292,14 @@ int RobotUtilService::endPosition2BasePosition(const krn::wayPoint_S& flangeCent
 
 int RobotUtilService::endOrientation2ToolOrientation(krn::Ori& tcpOriInEnd, const krn::Ori& endOri,
                                                      krn::Ori& toolOri) {
-  if (!geoFinite(tcpOriInEnd) || !geoFinite(endOri)) {
-    kavi_robot_logtrace::W_ERROR("sdk log: endOrientation2ToolOrientation param error, value not finite.");
-    return krn::ErrCode_ParamError;
-  }
-  Ori out;
-  Ikfunc::endOrientation2ToolOrientation(geoIkOri(tcpOriInEnd), geoIkOri(endOri), out);
-  toolOri = geoKaviOri(out);
-  return krn::ErrnoSucc;
+  return geoComposeTool("endOrientation2ToolOrientation", &Ikfunc::endOrientation2ToolOrientation,
+                        tcpOriInEnd, endOri, toolOri);
 }
 
 int RobotUtilService::toolOrientation2EndOrientation(krn::Ori& tcpOriInEnd, const krn::Ori& toolOri,
                                                      krn::Ori& endOri) {
-  if (!geoFinite(tcpOriInEnd) || !geoFinite(toolOri)) {
-    kavi_robot_logtrace::W_ERROR("sdk log: toolOrientation2EndOrientation param error, value not finite.");
-    return krn::ErrCode_ParamError;
-  }
-  Ori out;
-  Ikfunc::toolOrientation2EndOrientation(geoIkOri(tcpOriInEnd), geoIkOri(toolOri), out);
-  endOri = geoKaviOri(out);
-  return krn::ErrnoSucc;
+  return geoComposeTool("toolOrientation2EndOrientation", &Ikfunc::toolOrientation2EndOrientation,
+                        tcpOriInEnd, toolOri, endOri);
 }
 
 int RobotUtilService::RPYToQuaternion(const krn::Rpy& rpy, krn::Ori& ori) {
