@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <limits>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -51,6 +52,8 @@ struct CandidateCase {
   int count;
 };
 
+void PrintTo(const CandidateCase& c, std::ostream* os) { *os << c.name; }
+
 class IkCandidates : public KinematicsTest, public ::testing::WithParamInterface<CandidateCase> {};
 
 TEST_P(IkCandidates, AllReachThePoseAndTheGeneratorIsChosen) {
@@ -92,6 +95,8 @@ struct TurnCase {
   double joint6;  // generating and reference sixth joint
   double expected;
 };
+
+void PrintTo(const TurnCase& c, std::ostream* os) { *os << c.name; }
 
 class SixthJointTurn : public KinematicsTest, public ::testing::WithParamInterface<TurnCase> {};
 
@@ -169,6 +174,8 @@ struct StretchedCase {
   double joints[6];
 };
 
+void PrintTo(const StretchedCase& c, std::ostream* os) { *os << c.name; }
+
 class StretchedWrist : public KinematicsTest, public ::testing::WithParamInterface<StretchedCase> {};
 
 TEST_P(StretchedWrist, HasAnExactCandidateFromAnyReference) {
@@ -220,6 +227,8 @@ struct FailCase {
   kavi_robot_namespace::Ori ori;
   double ref[6];
 };
+
+void PrintTo(const FailCase& c, std::ostream* os) { *os << c.name; }
 
 class IkFailure : public KinematicsTest, public ::testing::WithParamInterface<FailCase> {};
 

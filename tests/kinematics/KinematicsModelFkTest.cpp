@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -80,6 +81,8 @@ struct ModelCase {
   int activeType;
   double a2;
 };
+
+void PrintTo(const ModelCase& c, std::ostream* os) { *os << "model " << c.type; }
 
 class ModelSelection : public KinematicsTest, public ::testing::WithParamInterface<ModelCase> {};
 
@@ -227,6 +230,8 @@ struct MatrixCase {
   Ori q;
 };
 
+void PrintTo(const MatrixCase& c, std::ostream* os) { *os << c.name; }
+
 class MatrixToQuaternion : public KinematicsTest, public ::testing::WithParamInterface<MatrixCase> {};
 
 TEST_P(MatrixToQuaternion, GivesTheUnitQuaternionWithNonNegativeW) {
@@ -279,6 +284,8 @@ struct JointTextCase {
   const char* text;
   double joints[6];
 };
+
+void PrintTo(const JointTextCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class JointText : public KinematicsTest, public ::testing::WithParamInterface<JointTextCase> {};
 
