@@ -94,7 +94,8 @@ void SimArm::schedule(double delaySeconds, Action action) {
 void SimArm::startup(double seconds) {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_powered && m_brakeReleased && m_serviceState == krn::ROBOT_SERVICE_WORKING) {
+    if (m_powered && m_brakeReleased && m_serviceState == krn::ROBOT_SERVICE_WORKING &&
+        m_faults.startupResult() == krn::ROBOT_SERVICE_WORKING) {
       m_pending.push_back({krn::RobotEvent_robotStartupDoneResult, krn::ROBOT_SERVICE_WORKING,
                            "robot already working"});
       return;
@@ -104,7 +105,12 @@ void SimArm::startup(double seconds) {
   }
   schedule(0.3 * seconds, [this] {
     int result = m_faults.startupResult();
-    if (result == krn::ROBOT_SETVICE_FAULT_POWER || result == krn::ROBOT_SETVICE_FAULT_NO_ROBOT) return;
+    if (result == krn::ROBOT_SETVICE_FAULT_POWER || result == krn::ROBOT_SETVICE_FAULT_NO_ROBOT) {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_powered = false;
+      m_brakeReleased = false;
+      return;
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_powered = true;
     m_pending.push_back({krn::RobotEvent_powerChanged, 1, "arm power on"});
@@ -112,8 +118,11 @@ void SimArm::startup(double seconds) {
     m_pending.push_back({krn::RobotEvent_robotStartupPhase, 2, "start-up: releasing the brakes"});
   });
   schedule(0.8 * seconds, [this] {
-    if (m_faults.startupResult() != krn::ROBOT_SERVICE_WORKING) return;
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_faults.startupResult() != krn::ROBOT_SERVICE_WORKING) {
+      m_brakeReleased = false;
+      return;
+    }
     m_brakeReleased = true;
     m_pending.push_back({krn::RobotReleaseBrakeDone, 0, "brake release done"});
   });
