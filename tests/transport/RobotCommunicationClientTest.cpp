@@ -67,14 +67,15 @@ class RecordingClient : public RobotCommunicationClient {
 
  protected:
   void responseProcess(int socketFd, const char* content, int length) override {
+    // Disconnect first, so a waiter that sees the block also sees its effect.
+    if (disconnectInsideCallback.load()) {
+      disconnectRobotServer();
+    }
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       m_blocks.push_back({socketFd, std::string(content, static_cast<size_t>(length))});
     }
     m_changed.notify_all();
-    if (disconnectInsideCallback.load()) {
-      disconnectRobotServer();
-    }
   }
 
  private:
