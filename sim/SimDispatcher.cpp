@@ -245,6 +245,44 @@ std::string ioEventText(int addr, double value) {
 
 }  // namespace
 
+std::string jointStatusText(const ArmSnapshot& s) {
+  // Holding current grows with the gravity load of shoulder and elbow and
+  // with speed; 48 V bus while powered.
+  static const double kHold[6] = {300, 2200, 1400, 420, 300, 120};  // [mA]
+  pbc::ProtoRobotAllJointStatusResponse m;
+  m.set_jointcount(6);
+  for (int j = 0; j < 6; ++j) {
+    auto* js = m.add_jointstatus();
+    double load = j == 1 ? std::fabs(std::cos(s.joints[1]))
+                  : j == 2 ? std::fabs(std::cos(s.joints[1] + s.joints[2]))
+                           : 0.5;
+    double current = s.powered ? kHold[j] * (0.4 + 0.6 * load) + 900 * std::fabs(s.velocity[j]) : 0;
+    double rpm = s.velocity[j] * 60.0 / (2 * 3.14159265358979323846) * 100.0;  // behind a 1:100 gear
+    js->set_jointcurrenti(static_cast<int32_t>(current));
+    js->set_jointspeedmoto(static_cast<int32_t>(rpm));
+    js->set_jointposj(static_cast<float>(s.joints[j]));
+    js->set_jointcurvol(s.powered ? 48.0f : 0.0f);
+    js->set_jointcurtemp(static_cast<float>(34.0 + 0.8 * j + (s.powered ? 2.0 : 0.0)));
+    js->set_jointtagcurrenti(static_cast<int32_t>(current));
+    js->set_jointtagspeedmoto(static_cast<float>(rpm));
+    js->set_jointtagposj(static_cast<float>(s.joints[j]));
+    js->set_jointerrornum(0);
+  }
+  return finish(m);
+}
+
+std::string jointAngleText(const ArmSnapshot& s) {
+  pbc::ProtoJointAngleResponse m;
+  auto* a = m.mutable_jointangle();
+  a->set_joint1(s.joints[0]);
+  a->set_joint2(s.joints[1]);
+  a->set_joint3(s.joints[2]);
+  a->set_joint4(s.joints[3]);
+  a->set_joint5(s.joints[4]);
+  a->set_joint6(s.joints[5]);
+  return finish(m);
+}
+
 SimDispatcher::SimDispatcher(SimServer& server) : m_server(server) {
   using S = SimDispatcher;
   const gp::Message* common = &pbm::ProtoRobotCommonResponse::default_instance();
@@ -368,37 +406,11 @@ SimDispatcher::Reply SimDispatcher::pushSwitch(SimSession& session, const SimFra
 }
 
 SimDispatcher::Reply SimDispatcher::jointStatus(SimSession&, const SimFrame&) {
-  ArmSnapshot s = m_server.arm().snapshot();
-  pbc::ProtoRobotAllJointStatusResponse m;
-  m.set_jointcount(6);
-  for (int j = 0; j < 6; ++j) {
-    auto* js = m.add_jointstatus();
-    double current = s.powered ? 400.0 + 600.0 * std::fabs(std::cos(s.joints[j])) + 900 * std::fabs(s.velocity[j]) : 0;
-    double rpm = s.velocity[j] * 60.0 / (2 * 3.14159265358979323846) * 100.0;
-    js->set_jointcurrenti(static_cast<int32_t>(current));
-    js->set_jointspeedmoto(static_cast<int32_t>(rpm));
-    js->set_jointposj(static_cast<float>(s.joints[j]));
-    js->set_jointcurvol(s.powered ? 48.0f : 0.0f);
-    js->set_jointcurtemp(static_cast<float>(34.0 + 0.8 * j));
-    js->set_jointtagcurrenti(static_cast<int32_t>(current));
-    js->set_jointtagspeedmoto(static_cast<float>(rpm));
-    js->set_jointtagposj(static_cast<float>(s.joints[j]));
-    js->set_jointerrornum(0);
-  }
-  return Reply{finish(m)};
+  return Reply(jointStatusText(m_server.arm().snapshot()));
 }
 
 SimDispatcher::Reply SimDispatcher::jointAngle(SimSession&, const SimFrame&) {
-  ArmSnapshot s = m_server.arm().snapshot();
-  pbc::ProtoJointAngleResponse m;
-  auto* a = m.mutable_jointangle();
-  a->set_joint1(s.joints[0]);
-  a->set_joint2(s.joints[1]);
-  a->set_joint3(s.joints[2]);
-  a->set_joint4(s.joints[3]);
-  a->set_joint5(s.joints[4]);
-  a->set_joint6(s.joints[5]);
-  return Reply{finish(m)};
+  return Reply(jointAngleText(m_server.arm().snapshot()));
 }
 
 SimDispatcher::Reply SimDispatcher::diagnosis(SimSession&, const SimFrame&) {

@@ -21,6 +21,12 @@ namespace kavisim {
 
 class SimServer;
 class SimSession;
+struct ArmSnapshot;
+
+// Texts of the joint-status and joint-angle answers, shared by the queries
+// and the real-time pushes.
+std::string jointStatusText(const ArmSnapshot& snapshot);
+std::string jointAngleText(const ArmSnapshot& snapshot);
 
 class SimDispatcher {
  public:

@@ -145,38 +145,6 @@ void SimServer::acceptLoop() {
   }
 }
 
-namespace {
-void addErrorInfo(pbc::RobotCommonResponse* e) {
-  e->set_errorcode(0);
-  e->set_errormsg("");
-}
-
-// Plausible joint readings: holding current grows with the gravity load of
-// the shoulder and elbow and with speed; 48 V bus while powered.
-void fillJointStatus(pbc::ProtoRobotAllJointStatusResponse& msg, const ArmSnapshot& s) {
-  static const double kHold[6] = {300, 2200, 1400, 420, 300, 120};  // [mA]
-  msg.set_jointcount(6);
-  for (int j = 0; j < 6; ++j) {
-    auto* js = msg.add_jointstatus();
-    double load = j == 1 ? std::fabs(std::cos(s.joints[1]))
-                  : j == 2 ? std::fabs(std::cos(s.joints[1] + s.joints[2]))
-                           : 0.5;
-    double current = s.powered ? kHold[j] * (0.4 + 0.6 * load) + 900 * std::fabs(s.velocity[j]) : 0;
-    // Motor speed in rpm behind a 1:100 gear.
-    double rpm = s.velocity[j] * 60.0 / (2 * 3.14159265358979323846) * 100.0;
-    js->set_jointcurrenti(static_cast<int32_t>(current));
-    js->set_jointspeedmoto(static_cast<int32_t>(rpm));
-    js->set_jointposj(static_cast<float>(s.joints[j]));
-    js->set_jointcurvol(s.powered ? 48.0f : 0.0f);
-    js->set_jointcurtemp(static_cast<float>(34.0 + 0.8 * j + (s.powered ? 2.0 : 0.0)));
-    js->set_jointtagcurrenti(static_cast<int32_t>(current));
-    js->set_jointtagspeedmoto(static_cast<float>(rpm));
-    js->set_jointtagposj(static_cast<float>(s.joints[j]));
-    js->set_jointerrornum(0);
-  }
-  addErrorInfo(msg.add_errorinfo());
-}
-}  // namespace
 
 void SimServer::pushLoop() {
   using Clock = std::chrono::steady_clock;
@@ -199,21 +167,10 @@ void SimServer::pushLoop() {
     ArmSnapshot snap = m_arm->snapshot();
     std::string status, angle, speed;
     if (wantStatus) {
-      pbc::ProtoRobotAllJointStatusResponse msg;
-      fillJointStatus(msg, snap);
-      status = SimFrameReader::encode(CommunicationType_RealTimeJointStatus, msg.SerializeAsString());
+      status = SimFrameReader::encode(CommunicationType_RealTimeJointStatus, jointStatusText(snap));
     }
     if (wantAngle) {
-      pbc::ProtoJointAngleResponse msg;
-      auto* a = msg.mutable_jointangle();
-      a->set_joint1(snap.joints[0]);
-      a->set_joint2(snap.joints[1]);
-      a->set_joint3(snap.joints[2]);
-      a->set_joint4(snap.joints[3]);
-      a->set_joint5(snap.joints[4]);
-      a->set_joint6(snap.joints[5]);
-      addErrorInfo(msg.add_errorinfo());
-      angle = SimFrameReader::encode(CommunicationType_RealTimeRobotJointAngle, msg.SerializeAsString());
+      angle = SimFrameReader::encode(CommunicationType_RealTimeRobotJointAngle, jointAngleText(snap));
     }
     if (wantSpeed) {
       pbm::ProtoCommunicationGeneralData msg;
@@ -222,9 +179,15 @@ void SimServer::pushLoop() {
       speed = SimFrameReader::encode(CommunicationType_RealTimeRobotEndSpeed, msg.SerializeAsString());
     }
     for (auto& s : sessions) {
-      if (s->pushJointStatus) s->sendPush(status);
-      if (s->pushJointAngle) s->sendPush(angle);
-      if (s->pushEndSpeed) s->sendPush(speed);
+      const std::pair<bool, std::pair<int, const std::string*>> pushes[] = {
+          {s->pushJointStatus, {CommunicationType_RealTimeJointStatus, &status}},
+          {s->pushJointAngle, {CommunicationType_RealTimeRobotJointAngle, &angle}},
+          {s->pushEndSpeed, {CommunicationType_RealTimeRobotEndSpeed, &speed}}};
+      for (const auto& p : pushes) {
+        if (!p.first) continue;
+        traceFrame(s->id(), true, p.second.first, p.second.second->size() - 20);
+        s->sendPush(*p.second.second);
+      }
     }
   }
 }
