@@ -260,13 +260,14 @@ class RulePeer {
 
   // Frames of type that arrived so far, with their arrival times.
   std::vector<Stamp> arrivals(int type) const { return stamps(m_arrivals, type); }
-  // Answers of type that went out so far.
+  // Answers of type that went out so far (stamped just before sending).
   std::vector<Stamp> answers(int type) const { return stamps(m_answers, type); }
   bool waitForArrivals(int type, size_t count, std::chrono::milliseconds timeout = 3000ms) const {
     return waitFor([&] { return arrivals(type).size() >= count; }, timeout);
   }
+  // Waits until count answers of type have been sent completely.
   bool waitForAnswers(int type, size_t count, std::chrono::milliseconds timeout = 3000ms) const {
-    return waitFor([&] { return answers(type).size() >= count; }, timeout);
+    return waitFor([&] { return stamps(m_sent, type).size() >= count; }, timeout);
   }
   // Texts of the frames of type that arrived.
   std::vector<std::string> texts(int type) const {
@@ -280,8 +281,9 @@ class RulePeer {
   // Sends now (e.g. a push), recorded as an answer.
   bool push(int type, const std::string& text) {
     std::lock_guard<std::mutex> lock(m_sendMutex);
-    const bool ok = m_peer.sendFrame(type, text);
     record(m_answers, type);
+    const bool ok = m_peer.sendFrame(type, text);
+    record(m_sent, type);
     return ok;
   }
 
@@ -328,11 +330,14 @@ class RulePeer {
       lock.unlock();
       {
         std::lock_guard<std::mutex> sendLock(m_sendMutex);
-        m_peer.sendFrame(job.type, job.text);
+        // Stamped before the send: the client may react before send returns.
         record(m_answers, job.type);
+        m_peer.sendFrame(job.type, job.text);
+        record(m_sent, job.type);
         for (const auto& extra : job.after) {
-          m_peer.sendFrame(extra.first, extra.second);
           record(m_answers, extra.first);
+          m_peer.sendFrame(extra.first, extra.second);
+          record(m_sent, extra.first);
         }
       }
       lock.lock();
@@ -361,6 +366,7 @@ class RulePeer {
   mutable std::mutex m_stampMutex;
   std::vector<Stamp> m_arrivals;
   std::vector<Stamp> m_answers;
+  std::vector<Stamp> m_sent;
   std::thread m_sender;
   // Last: destroyed first, so its reader thread (which runs onFrame) has
   // ended before the members above go.
