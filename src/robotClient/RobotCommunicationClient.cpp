@@ -100,9 +100,24 @@ bool RobotCommunicationClient::onReceiveThread() const {
   return m_receiveThreadId.load() == std::this_thread::get_id();
 }
 
-void RobotCommunicationClient::joinReceiveThread() {
+void RobotCommunicationClient::stopReceiveThreadAndCloseSocket() {
+  m_stopRequested = true;
+  m_connectStatus = false;
+  // Whoever takes the descriptor out of m_socketFd closes it. Keeping it
+  // open until the thread has ended means its number cannot be reused by
+  // another open while the thread may still read it.
+  const int fd = m_socketFd.exchange(-1);
+  if (fd != -1) {
+    // Wakes a receive blocked inside a frame at once.
+    shutdown(fd, SHUT_RDWR);
+  }
   if (m_threadId.joinable()) {
     m_threadId.join();
+  }
+  if (fd != -1) {
+    // No sender is between loading the descriptor and sending on it.
+    std::lock_guard<std::mutex> sendLock(m_sendRequestMutex);
+    close(fd);
   }
 }
 
@@ -118,16 +133,7 @@ int RobotCommunicationClient::connectRobotServer() {
   // A thread left over from a connection the peer closed, or from a
   // disconnect requested on the receive thread: release its socket and reap it.
   if (m_threadId.joinable()) {
-    m_stopRequested = true;
-    const int staleFd = m_socketFd.exchange(-1);
-    if (staleFd != -1) {
-      shutdown(staleFd, SHUT_RDWR);
-    }
-    joinReceiveThread();
-    if (staleFd != -1) {
-      std::lock_guard<std::mutex> sendLock(m_sendRequestMutex);
-      close(staleFd);
-    }
+    stopReceiveThreadAndCloseSocket();
   }
   if (connectCommunicationServer() != 0) {
     return kavi_robot_namespace::ErrCode_Failed;
@@ -196,22 +202,7 @@ int RobotCommunicationClient::disconnectCommunicationServer() {
   }
 
   std::lock_guard<std::mutex> lock(m_lifecycleMutex);
-  m_stopRequested = true;
-  m_connectStatus = false;
-  // Whoever takes the descriptor out of m_socketFd closes it. Keeping it
-  // open until the thread has ended means its number cannot be reused by
-  // another open while the thread may still read it.
-  const int fd = m_socketFd.exchange(-1);
-  if (fd != -1) {
-    // Wakes a receive blocked inside a frame at once.
-    shutdown(fd, SHUT_RDWR);
-  }
-  joinReceiveThread();
-  if (fd != -1) {
-    // No sender is between loading the descriptor and sending on it.
-    std::lock_guard<std::mutex> sendLock(m_sendRequestMutex);
-    close(fd);
-  }
+  stopReceiveThreadAndCloseSocket();
   return 0;
 }
 
@@ -265,17 +256,16 @@ void RobotCommunicationClient::handlePeerClosed(int sockfd) {
   int expected = sockfd;
   const bool ownsSocket = m_socketFd.compare_exchange_strong(expected, -1);
   m_connectStatus = false;
-  if (!ownsSocket || m_stopRequested.load()) {
-    // The caller is disconnecting: it closes the socket and wants no event.
-    if (ownsSocket) {
-      std::lock_guard<std::mutex> sendLock(m_sendRequestMutex);
-      close(sockfd);
-    }
+  if (!ownsSocket) {
+    // A disconnect is closing the socket and wants no event.
     return;
   }
   {
     std::lock_guard<std::mutex> sendLock(m_sendRequestMutex);
     close(sockfd);
+  }
+  if (m_stopRequested.load()) {
+    return;
   }
   W_ERROR("sdk communication log: recv return 0, Server disconnenct.");
   int blockLength = 0;

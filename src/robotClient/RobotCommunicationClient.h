@@ -113,8 +113,9 @@ class RobotCommunicationClient {
   // Ends the connection from the receive thread after the peer went away.
   void handlePeerClosed(int sockfd);
   bool onReceiveThread() const;
-  // Reaps a receive thread that ended by itself.
-  void joinReceiveThread();
+  // Stops and joins the receive thread and closes the socket; the caller
+  // holds m_lifecycleMutex and is not the receive thread.
+  void stopReceiveThreadAndCloseSocket();
 
   // Set by disconnect; the receive thread checks it on every pass.
   std::atomic<bool> m_stopRequested;

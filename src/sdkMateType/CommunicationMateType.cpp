@@ -1,27 +1,6 @@
 // Command-type descriptions and the request/response records' text ownership.
 #include "CommunicationMateType.h"
 
-namespace {
-
-// Requests and responses manage their text the same way.
-template <typename Record>
-void setRecordProperty(Record& record, int socketFd, CommunicationCommandType commandType,
-                       char* textPtr, int textLength) {
-  record.m_socketFd = socketFd;
-  record.m_commandType = commandType;
-  record.m_textPtr = textPtr;
-  record.m_textLength = textLength;
-}
-
-template <typename Record>
-void destroyRecord(Record& record) {
-  delete[] record.m_textPtr;
-  record.m_textPtr = nullptr;
-  setRecordProperty(record, -1, CommunicationType_Unknown, nullptr, 0);
-}
-
-}  // namespace
-
 CommunicationMateType* CommunicationMateType::instance() {
   static CommunicationMateType theInstance;
   return &theInstance;
@@ -44,32 +23,22 @@ std::string CommunicationMateType::getCommandDescByType(CommunicationCommandType
   return it->second;
 }
 
-CommunicationRequest::CommunicationRequest() { init(); }
+CommunicationTextRecord::CommunicationTextRecord() { init(); }
 
-CommunicationRequest::~CommunicationRequest() { destroy(); }
+CommunicationTextRecord::~CommunicationTextRecord() { destroy(); }
 
-void CommunicationRequest::init() {
-  setRecordProperty(*this, -1, CommunicationType_Unknown, nullptr, 0);
+void CommunicationTextRecord::init() { setProperty(-1, CommunicationType_Unknown, nullptr, 0); }
+
+void CommunicationTextRecord::setProperty(int socketFd, CommunicationCommandType commandType,
+                                          char* textPtr, int textLength) {
+  m_socketFd = socketFd;
+  m_commandType = commandType;
+  m_textPtr = textPtr;
+  m_textLength = textLength;
 }
 
-void CommunicationRequest::setProperty(int socketFd, CommunicationCommandType commandType,
-                                       char* textPtr, int textLength) {
-  setRecordProperty(*this, socketFd, commandType, textPtr, textLength);
+void CommunicationTextRecord::destroy() {
+  delete[] m_textPtr;
+  m_textPtr = nullptr;
+  setProperty(-1, CommunicationType_Unknown, nullptr, 0);
 }
-
-void CommunicationRequest::destroy() { destroyRecord(*this); }
-
-CommunicationResponse::CommunicationResponse() { init(); }
-
-CommunicationResponse::~CommunicationResponse() { destroy(); }
-
-void CommunicationResponse::init() {
-  setRecordProperty(*this, -1, CommunicationType_Unknown, nullptr, 0);
-}
-
-void CommunicationResponse::setProperty(int socketFd, CommunicationCommandType commandType,
-                                        char* textPtr, int textLength) {
-  setRecordProperty(*this, socketFd, commandType, textPtr, textLength);
-}
-
-void CommunicationResponse::destroy() { destroyRecord(*this); }

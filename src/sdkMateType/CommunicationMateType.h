@@ -210,13 +210,12 @@ class CommunicationMateType {
 
 using RobotCommandType = CommunicationMateType::CommunicationCommandType;
 
-// An outgoing request. Owns m_textPtr, which must come from new char[].
-class CommunicationRequest {
+// What requests and responses share: a socket, an owned text (which must
+// come from new char[]) and a command type.
+class CommunicationTextRecord {
  public:
-  CommunicationRequest();
-  ~CommunicationRequest();
-  CommunicationRequest(const CommunicationRequest&) = delete;
-  CommunicationRequest& operator=(const CommunicationRequest&) = delete;
+  CommunicationTextRecord(const CommunicationTextRecord&) = delete;
+  CommunicationTextRecord& operator=(const CommunicationTextRecord&) = delete;
 
   // Socket -1, no text, length 0, type CommunicationType_Unknown.
   void init();
@@ -231,28 +230,21 @@ class CommunicationRequest {
   char* m_textPtr;
   int m_textLength;
   CommunicationCommandType m_commandType;
+
+ protected:
+  CommunicationTextRecord();
+  ~CommunicationTextRecord();
 };
 
+// An outgoing request.
+class CommunicationRequest : public CommunicationTextRecord {};
+
 // A received response, or one per-command slot of the request engine (which
-// alone uses the mutex and condition variable). Owns m_textPtr (new char[]).
-class CommunicationResponse {
+// alone uses the mutex and condition variable).
+class CommunicationResponse : public CommunicationTextRecord {
  public:
-  CommunicationResponse();
-  ~CommunicationResponse();
-  CommunicationResponse(const CommunicationResponse&) = delete;
-  CommunicationResponse& operator=(const CommunicationResponse&) = delete;
-
-  void init();
-  void setProperty(int socketFd, CommunicationCommandType commandType, char* textPtr,
-                   int textLength);
-  void destroy();
-
-  int m_socketFd;
-  char* m_textPtr;
-  int m_textLength;
   std::mutex m_mutex;
   std::condition_variable m_conditon;
-  CommunicationCommandType m_commandType;
 };
 
 // The decoded common part of a response.

@@ -55,9 +55,10 @@ void addDescribedMember(rapidjson::Document& doc, const config_t* cfg, const cha
   doc.AddMember(rapidjson::StringRef(name), member, alloc);
 }
 
-std::string lookupPath(const char* format, unsigned value) {
+template <typename... Values>
+std::string lookupPath(const char* format, Values... values) {
   char path[96];
-  snprintf(path, sizeof(path), format, value);
+  snprintf(path, sizeof(path), format, static_cast<unsigned>(values)...);
   return std::string(path);
 }
 
@@ -163,27 +164,30 @@ int ErrorInfoService::ResolveRobotErrorInfo(const RobotErrorInfo& robotErrInfo,
     return ErrCode_Failed;
   }
 
+  // Output order; the code is looked up within its class.
+  const unsigned errClass = robotErrInfo.err_class;
+  const struct {
+    const char* name;
+    std::string path;
+    unsigned value;
+  } fields[] = {
+      {"src", lookupPath("error_src.src_0x%02X", robotErrInfo.src), robotErrInfo.src},
+      {"stop_model", lookupPath("stop_model.stop_model_0x%02X", robotErrInfo.stop_model),
+       robotErrInfo.stop_model},
+      {"err_type", lookupPath("err_type.err_type_0x%02X", robotErrInfo.err_type),
+       robotErrInfo.err_type},
+      {"err_class", lookupPath("err_class.err_class_0x%02X", errClass), errClass},
+      {"err_node", lookupPath("err_class_node.joint_error_node_0x%02X", robotErrInfo.err_node),
+       robotErrInfo.err_node},
+      {"err_code", lookupPath("err_class_0x%02X.robot_error_code_0x%02X", errClass,
+                              robotErrInfo.err_code),
+       robotErrInfo.err_code},
+  };
   rapidjson::Document doc;
   doc.SetObject();
-  addDescribedMember(doc, cfg.get(), "src", lookupPath("error_src.src_0x%02X", robotErrInfo.src),
-                     robotErrInfo.src);
-  addDescribedMember(doc, cfg.get(), "stop_model",
-                     lookupPath("stop_model.stop_model_0x%02X", robotErrInfo.stop_model),
-                     robotErrInfo.stop_model);
-  addDescribedMember(doc, cfg.get(), "err_type",
-                     lookupPath("err_type.err_type_0x%02X", robotErrInfo.err_type),
-                     robotErrInfo.err_type);
-  addDescribedMember(doc, cfg.get(), "err_class",
-                     lookupPath("err_class.err_class_0x%02X", robotErrInfo.err_class),
-                     robotErrInfo.err_class);
-  addDescribedMember(doc, cfg.get(), "err_node",
-                     lookupPath("err_class_node.joint_error_node_0x%02X", robotErrInfo.err_node),
-                     robotErrInfo.err_node);
-  char codePath[96];
-  snprintf(codePath, sizeof(codePath), "err_class_0x%02X.robot_error_code_0x%02X",
-           static_cast<unsigned>(robotErrInfo.err_class),
-           static_cast<unsigned>(robotErrInfo.err_code));
-  addDescribedMember(doc, cfg.get(), "err_code", codePath, robotErrInfo.err_code);
+  for (const auto& field : fields) {
+    addDescribedMember(doc, cfg.get(), field.name, field.path, field.value);
+  }
 
   rapidjson::StringBuffer buffer;
   rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);

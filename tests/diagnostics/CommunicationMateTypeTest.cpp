@@ -14,6 +14,7 @@ struct DescCase {
   int type;
   const char* description;
 };
+void PrintTo(const DescCase& c, std::ostream* os) { *os << c.type << " -> " << c.description; }
 
 class CommandDescription : public ::testing::TestWithParam<DescCase> {};
 

@@ -23,6 +23,7 @@ struct CodeCase {
   int code;
   const char* description;
 };
+void PrintTo(const CodeCase& c, std::ostream* os) { *os << c.code << " -> \"" << c.description << '"'; }
 
 class ErrorDescription : public ::testing::TestWithParam<CodeCase> {};
 
@@ -166,6 +167,7 @@ struct TruncationCase {
   int value;
   const char* expectedMember;
 };
+void PrintTo(const TruncationCase& c, std::ostream* os) { *os << c.field << "=" << c.value; }
 
 class LowBitTruncation : public ::testing::TestWithParam<TruncationCase> {};
 
@@ -200,6 +202,7 @@ struct RejectCase {
   const char* name;
   std::string source;
 };
+void PrintTo(const RejectCase& c, std::ostream* os) { *os << c.name; }
 
 class RejectedReport : public ::testing::TestWithParam<RejectCase> {};
 

@@ -52,6 +52,9 @@ struct LengthCase {
   size_t length;
   size_t written;
 };
+void PrintTo(const LengthCase& c, std::ostream* os) {
+  *os << c.length << " characters, " << c.written << " written";
+}
 
 class DebugMessageLength : public ::testing::TestWithParam<LengthCase> {};
 

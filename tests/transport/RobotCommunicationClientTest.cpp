@@ -197,6 +197,7 @@ struct GarbageCase {
   const char* name;
   std::string garbage;
 };
+void PrintTo(const GarbageCase& c, std::ostream* os) { *os << c.name; }
 
 class GarbageBeforeFrame : public TransportTest,
                            public ::testing::WithParamInterface<GarbageCase> {};
@@ -345,6 +346,7 @@ struct ConnectFailureCase {
   std::string host;
   int port;  // 0: a loopback port on which nothing listens
 };
+void PrintTo(const ConnectFailureCase& c, std::ostream* os) { *os << c.name; }
 
 class ConnectFailure : public ::testing::TestWithParam<ConnectFailureCase> {};
 
@@ -370,7 +372,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ConnectFailureCase{"host_name", "localhost", 8899},
                       ConnectFailureCase{"bad_address", "127.0.0.256", 8899},
                       ConnectFailureCase{"empty_address", "", 8899},
-                      ConnectFailureCase{"port_zero", "127.0.0.1", -1},
+                      ConnectFailureCase{"negative_port", "127.0.0.1", -1},
                       ConnectFailureCase{"port_too_large", "127.0.0.1", 70000}),
     [](const ::testing::TestParamInfo<ConnectFailureCase>& info) { return info.param.name; });
 
