@@ -269,7 +269,7 @@ TEST(CodecDecoder, JointStatusFillsAtMostTheCallersArray) {
     ASSERT_TRUE(ProtoEncodeDecode::resolveResponse_jointStatus(w.data(), int(w.size()), out, c.len, code));
     EXPECT_EQ(code, 8);
     for (int i = 0; i < 6; ++i) {
-      EXPECT_EQ(out[i].jointCurrentI, i < c.filled ? 100 + i : -5) << i;
+      EXPECT_EQ(codec_test::value(out[i].jointCurrentI), i < c.filled ? 100 + i : -5) << i;
     }
   }
 }

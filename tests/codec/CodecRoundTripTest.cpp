@@ -375,7 +375,7 @@ TEST(CodecNarrowing, JointErrorNumberKeepsSixteenBits) {
   zero(out);
   int code = 0;
   ASSERT_TRUE(ProtoEncodeDecode::resolveResponse_jointStatus(w.data(), int(w.size()), &out, 1, code));
-  EXPECT_EQ(out.jointErrorNum, 0x2345);
+  EXPECT_EQ(codec_test::value(out.jointErrorNum), 0x2345);
 }
 
 TEST(CodecNarrowing, DiagnosisFieldsTakeTheirRecordWidths) {
@@ -401,7 +401,7 @@ TEST(CodecNarrowing, DiagnosisFieldsTakeTheirRecordWidths) {
   EXPECT_EQ(out.contorllerTemp, static_cast<char>(-130));
   EXPECT_EQ(out.jointCollisionDetect, 0x40);
   EXPECT_EQ(out.toolIoError, 0xFF);
-  EXPECT_EQ(out.macTargetPosBufferSize, 2);
+  EXPECT_EQ(codec_test::value(out.macTargetPosBufferSize), 2);
   EXPECT_EQ(out.macDataInterruptWarning, 1);
 }
 
@@ -470,9 +470,9 @@ TEST(CodecNarrowing, ListsFillAtMostTheRecordArrays) {
     int code = -1;
     ASSERT_TRUE(ProtoEncodeDecode::resolveResponse_safetyConfig(w.data(), int(w.size()), out, code));
     for (int i = 0; i < 6; ++i) {
-      EXPECT_EQ(out.robotReducedConfigJointSpeed[i], i < c.expectedFilled ? uint16_t(70000 + i) : 0xABAB) << i;
+      EXPECT_EQ(codec_test::value(out.robotReducedConfigJointSpeed[i]), i < c.expectedFilled ? uint16_t(70000 + i) : 0xABAB) << i;
     }
-    EXPECT_EQ(out.robotReducedConfigTcpSpeed, 0x101u);
+    EXPECT_EQ(codec_test::value(out.robotReducedConfigTcpSpeed), 0x101u);
     EXPECT_EQ(out.robotSafeguradResetConfig, 1);
     EXPECT_EQ(out.robotOperationalModeConfig, 1);
   }
@@ -527,13 +527,13 @@ TEST(CodecNarrowing, ListsFillAtMostTheRecordArrays) {
     out.aiData[1] = -1.0f;
     int code = -1;
     ASSERT_TRUE(ProtoEncodeDecode::resolveResponse_robotToolIoStatus(w.data(), int(w.size()), out, code));
-    EXPECT_EQ(out.powerType, kr::OUT_12V);
+    EXPECT_EQ(codec_test::value(out.powerType), kr::OUT_12V);
     EXPECT_EQ(out.errorStatus, 0xFE);
     for (int i = 0; i < 4; ++i) {
       EXPECT_EQ(out.digitalIoStatus[i].ioData, i < c.expectedFilled ? uint8_t(i) : 0xEE) << i;
     }
-    EXPECT_FLOAT_EQ(out.aiData[0], 0.5f);
-    EXPECT_FLOAT_EQ(out.aiData[1], 1.0f);  // two or more analog values arrive: the second one
+    EXPECT_FLOAT_EQ(codec_test::value(out.aiData[0]), 0.5f);
+    EXPECT_FLOAT_EQ(codec_test::value(out.aiData[1]), 1.0f);  // two or more analog values arrive: the second one
   }
 }
 

@@ -62,6 +62,13 @@ void zero(T& value) {
   std::memset(static_cast<void*>(&value), 0, sizeof(value));
 }
 
+// A copy of a field of a packed record: assertions take their arguments by
+// reference, which must not bind to an unaligned member.
+template <typename T>
+T value(T field) {
+  return field;
+}
+
 }  // namespace codec_test
 
 #endif
