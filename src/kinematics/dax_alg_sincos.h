@@ -9,12 +9,9 @@
 
 namespace dax_alg {
 
-inline void sinCos(double x, double& s, double& c) {
-  if (!(std::fabs(x) < 1e5)) {
-    s = std::sin(x);
-    c = std::cos(x);
-    return;
-  }
+// Sine and cosine of |x| < 1e5 (finite). Written without table look-ups or
+// 64-bit conversions so that loops over it vectorise with baseline SSE2.
+inline void sinCosReduced(double x, double& s, double& c) {
   constexpr double kTwoOverPi = 6.36619772367581382433e-01;
   // pi/2 in three parts: the first two have few enough bits that k * part
   // is exact for every k reached here.
@@ -22,7 +19,7 @@ inline void sinCos(double x, double& s, double& c) {
   constexpr double kPio2b = 6.07710050630396597660e-11;
   constexpr double kPio2c = 2.02226624879595063154e-21;
   // Round to nearest by truncation (one SSE2 instruction, unlike nearbyint).
-  const long ki = static_cast<long>(x * kTwoOverPi + std::copysign(0.5, x));
+  const int ki = static_cast<int>(x * kTwoOverPi + std::copysign(0.5, x));
   const double k = static_cast<double>(ki);
   const double r = ((x - k * kPio2a) - k * kPio2b) - k * kPio2c;
   const double z = r * r;
@@ -41,13 +38,25 @@ inline void sinCos(double x, double& s, double& c) {
                 z * (2.48015872894767294178e-05 +
                      z * (-2.75573143513906633035e-07 +
                           z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
-  // Quadrant without branches (random angles would defeat the predictor):
-  // odd quadrants swap sine and cosine, the signs follow the quadrant.
-  const double v[2] = {sr, cr};
-  const double sign[2] = {1.0, -1.0};
-  const long swap = ki & 1;
-  s = v[swap] * sign[(ki >> 1) & 1];
-  c = v[swap ^ 1] * sign[((ki + 1) >> 1) & 1];
+  // Odd quadrants swap sine and cosine, the signs follow the quadrant; as
+  // selects rather than branches (random angles would defeat the predictor).
+  const bool swap = (ki & 1) != 0;
+  const double sv = swap ? cr : sr;
+  const double cv = swap ? sr : cr;
+  s = (ki & 2) != 0 ? -sv : sv;
+  c = ((ki + 1) & 2) != 0 ? -cv : cv;
+}
+
+// True when sinCosReduced applies to x.
+inline bool sinCosInRange(double x) { return std::fabs(x) < 1e5; }
+
+inline void sinCos(double x, double& s, double& c) {
+  if (!sinCosInRange(x)) {
+    s = std::sin(x);
+    c = std::cos(x);
+    return;
+  }
+  sinCosReduced(x, s, c);
 }
 
 }  // namespace dax_alg

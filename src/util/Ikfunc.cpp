@@ -151,24 +151,24 @@ int Ikfunc::ComputeIk_new(wayPoint_S& cur_stat, double (*jointResults)[8]) {
   double eetrans[3];
   posOri2homoArr(cur_stat.cartPos, cur_stat.orientation, eerot, eetrans);
   int count = ComputeIkLib(qref, eerot, eetrans, jointResults);
-  for (int k = 0; k < count; ++k) {
-    for (int j = 0; j < 6; ++j) jointResults[j][k] = -jointResults[j][k];
-  }
+  // Position check of all candidates at once, on the library angles (the
+  // orientation is not checked, so no rotation is needed).
+  double pos[3][8];
+  ComputeFkPositionsLib(jointResults, count, pos);
   const Pos& target = cur_stat.cartPos.position;
   int k = 0;
   while (k < count) {
-    // Position only: the check does not need the quaternion.
-    double q[6], p[3], rot[9];
-    for (int j = 0; j < 6; ++j) q[j] = -jointResults[j][k];
-    ComputeFkLib(q, p, rot);
-    const double dx = p[0] - target.x, dy = p[1] - target.y, dz = p[2] - target.z;
+    const double dx = pos[0][k] - target.x, dy = pos[1][k] - target.y, dz = pos[2][k] - target.z;
     const double dist = std::sqrt(dx * dx + dy * dy + dz * dz);
     // Written so that a NaN distance (or a non-finite joint) drops the column.
     if (columnFinite(jointResults, k) && dist <= kPositionTolerance) {
+      for (int j = 0; j < 6; ++j) jointResults[j][k] = -jointResults[j][k];
       ++k;
       continue;
     }
-    for (int j = 0; j < 6; ++j) jointResults[j][k] = jointResults[j][count - 1];
+    const int last = count - 1;
+    for (int j = 0; j < 6; ++j) jointResults[j][k] = jointResults[j][last];
+    for (int i = 0; i < 3; ++i) pos[i][k] = pos[i][last];
     --count;
   }
   return count;
