@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "dax_alg_atan2.h"
 #include "dax_alg_model.h"
 #include "dax_alg_sincos.h"
 
@@ -173,9 +174,11 @@ void singularWrist(Candidates& out, const Target& t, const double* qref, double 
 }  // namespace
 
 double antiSinCos(double s, double c) {
-  const double n = std::sqrt(s * s + c * c);
-  if (!(n > 0.0) || !std::isfinite(n)) return std::nan("");
-  const double a = std::atan2(s, c);
+  // The squared norm fails exactly where the norm would (zero, underflow,
+  // overflow, non-finite), without the square root.
+  const double n2 = s * s + c * c;
+  if (!(n2 > 0.0) || !std::isfinite(n2)) return std::nan("");
+  const double a = dax_alg::atan2Finite(s, c);
   // atan2 gives -pi for (-0, negative); the range is (-pi, pi].
   return a <= -kPi ? kPi : a;
 }
