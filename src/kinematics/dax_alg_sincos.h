@@ -1,16 +1,19 @@
 // Sine and cosine of one angle together, for the kinematic kernels: Cody-Waite
-// reduction by pi/2 and the fdlibm minimax polynomials on [-pi/4, pi/4]
-// (error about 1 ulp). Several times faster than two libm calls; angles of
+// reduction to the nearest multiple of pi/2 and the fdlibm minimax polynomials
+// on [-pi/4, pi/4] (error about 1 ulp). Several times faster than two libm calls; angles of
 // magnitude 1e5 and above, and non-finite ones, go to libm.
 #ifndef DAX_ALG_SINCOS_H
 #define DAX_ALG_SINCOS_H
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace dax_alg {
 
-// Sine and cosine of |x| < 1e5 (finite). Written without table look-ups or
-// 64-bit conversions so that loops over it vectorise with baseline SSE2.
+// Sine and cosine of |x| < 1e5 (finite). Only 64-bit lane operations (no
+// table look-ups, no branches, no conversions), so that loops over it
+// vectorise with baseline SSE2.
 inline void sinCosReduced(double x, double& s, double& c) {
   constexpr double kTwoOverPi = 6.36619772367581382433e-01;
   // pi/2 in three parts: the first two have few enough bits that k * part
@@ -18,9 +21,13 @@ inline void sinCosReduced(double x, double& s, double& c) {
   constexpr double kPio2a = 1.57079632673412561417e+00;
   constexpr double kPio2b = 6.07710050630396597660e-11;
   constexpr double kPio2c = 2.02226624879595063154e-21;
-  // Round to nearest by truncation (one SSE2 instruction, unlike nearbyint).
-  const int ki = static_cast<int>(x * kTwoOverPi + std::copysign(0.5, x));
-  const double k = static_cast<double>(ki);
+  // Adding 1.5 * 2^52 rounds to the nearest integer k and leaves k in the
+  // low bits of the sum's pattern.
+  constexpr double kRound = 6755399441055744.0;
+  const double t = x * kTwoOverPi + kRound;
+  const double k = t - kRound;
+  std::uint64_t ki;
+  std::memcpy(&ki, &t, sizeof ki);
   const double r = ((x - k * kPio2a) - k * kPio2b) - k * kPio2c;
   const double z = r * r;
   const double sr =
@@ -38,13 +45,18 @@ inline void sinCosReduced(double x, double& s, double& c) {
                 z * (2.48015872894767294178e-05 +
                      z * (-2.75573143513906633035e-07 +
                           z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
-  // Odd quadrants swap sine and cosine, the signs follow the quadrant; as
-  // selects rather than branches (random angles would defeat the predictor).
-  const bool swap = (ki & 1) != 0;
-  const double sv = swap ? cr : sr;
-  const double cv = swap ? sr : cr;
-  s = (ki & 2) != 0 ? -sv : sv;
-  c = ((ki + 1) & 2) != 0 ? -cv : cv;
+  // Odd quadrants swap sine and cosine, the signs follow the quadrant: as
+  // bit masks (random angles would defeat a branch predictor).
+  std::uint64_t sb, cb;
+  std::memcpy(&sb, &sr, sizeof sb);
+  std::memcpy(&cb, &cr, sizeof cb);
+  const std::uint64_t swap = 0 - (ki & 1);
+  const std::uint64_t sv = (sb & ~swap) | (cb & swap);
+  const std::uint64_t cv = (cb & ~swap) | (sb & swap);
+  const std::uint64_t ss = sv ^ ((ki & 2) << 62);
+  const std::uint64_t cs = cv ^ (((ki + 1) & 2) << 62);
+  std::memcpy(&s, &ss, sizeof s);
+  std::memcpy(&c, &cs, sizeof c);
 }
 
 // True when sinCosReduced applies to x.
