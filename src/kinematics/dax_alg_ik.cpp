@@ -71,7 +71,7 @@ void solveElbow(Candidates& out, double w, double B, double tau, double q1, doub
     n3 = 2;
     q3s[0] = std::acos(C);
     q3s[1] = -q3s[0];
-    s3s[0] = std::sin(q3s[0]);
+    s3s[0] = std::sqrt((1.0 - C) * (1.0 + C));  // sin(acos C)
     s3s[1] = -s3s[0];
   }
   for (int i = 0; i < n3; ++i) {
@@ -88,12 +88,21 @@ void solveElbow(Candidates& out, double w, double B, double tau, double q1, doub
   }
 }
 
-// Regular wrist: joint 6 and the wrist-link direction psi = q2 - q3 + q4
-// from the orientation, then the elbow.
-void regularWrist(Candidates& out, const Target& t, double q1, double s1, double c1,
-                  double q5, double c5, double tau) {
+// The direction opposite to the angle a of (-pi, pi], in (-pi, pi]: what
+// antiSinCos(-s, -c) gives for a = antiSinCos(s, c), within an ulp of pi.
+double oppositeAngle(double a) { return a > 0.0 ? a - kPi : a + kPi; }
+
+// Regular wrist, both joint-5 values +-acos(c5) in this order: joint 6 and the
+// wrist-link direction psi = q2 - q3 + q4 from the orientation, then the
+// elbow. Turning joint 5 the other way negates sin q5 and with it u, v, m and
+// o exactly, so joint 6 and psi of the second value are the opposite
+// directions of the first: the arctangents are taken once.
+void regularWrist(Candidates& out, const Target& t, double q1, double s1, double c1, double c5,
+                  double tau) {
   using namespace dax_alg;
-  const double s5 = std::sin(q5);
+  const double q5 = std::acos(c5);
+  // sin(acos c5), factored so that it stays accurate for |c5| near 1.
+  const double s5 = std::sqrt((1.0 - c5) * (1.0 + c5));
   const double u = (t.r21 * c1 + t.r11 * s1) / s5;
   const double v = (t.r22 * c1 + t.r12 * s1) / s5;
   const double n = std::sqrt(u * u + v * v);
@@ -103,9 +112,11 @@ void regularWrist(Candidates& out, const Target& t, double q1, double s1, double
   const double m = s5 * t.r33 - c5 * t.r31 * uh - c5 * t.r32 * vh;
   const double o = t.r32 * uh - t.r31 * vh;
   const double psi = antiSinCos(m, o);
-  const double w = t.ty * s1 - t.tx * c1 + d6 * (t.r13 * c1 - t.r23 * s1) - d5 * m;
-  const double B = t.tz - d1 - d6 * t.r33 - d5 * o;
-  solveElbow(out, w, B, tau, q1, psi, q5, q6);
+  const double w0 = t.ty * s1 - t.tx * c1 + d6 * (t.r13 * c1 - t.r23 * s1);
+  const double B0 = t.tz - d1 - d6 * t.r33;
+  solveElbow(out, w0 - d5 * m, B0 - d5 * o, tau, q1, psi, q5, q6);
+  solveElbow(out, w0 + d5 * m, B0 + d5 * o, tau, q1, oppositeAngle(psi), -q5,
+             oppositeAngle(q6));
 }
 
 // Stretched (or folded) arm on a singular wrist: the wrist link is laid along
@@ -229,9 +240,7 @@ int ComputeIkLib(double* qref, double* eerot, double* eetrans, double (*sol)[8])
       continue;
     }
     regular[i] = true;
-    const double q5 = std::acos(c5);
-    regularWrist(out, t, q1, s1, c1, q5, c5, kElbowTol);
-    regularWrist(out, t, q1, s1, c1, -q5, c5, kElbowTol);
+    regularWrist(out, t, q1, s1, c1, c5, kElbowTol);
   }
 
   // Nothing within reach: once more with a wider elbow tolerance, for
@@ -241,9 +250,7 @@ int ComputeIkLib(double* qref, double* eerot, double* eetrans, double (*sol)[8])
       if (!regular[i]) continue;
       double s1, c1;
       sinCos(q1s[i], s1, c1);
-      const double q5 = std::acos(c5s[i]);
-      regularWrist(out, t, q1s[i], s1, c1, q5, c5s[i], kElbowTolRetry);
-      regularWrist(out, t, q1s[i], s1, c1, -q5, c5s[i], kElbowTolRetry);
+      regularWrist(out, t, q1s[i], s1, c1, c5s[i], kElbowTolRetry);
     }
   }
   return out.count;
