@@ -135,13 +135,6 @@ constexpr double kPi = 3.14159265358979323846;
 // Largest flange-position miss [m] of a candidate that still counts.
 constexpr double kPositionTolerance = 1e-4;
 
-bool columnFinite(double (*sol)[8], int k) {
-  for (int j = 0; j < 6; ++j) {
-    if (!std::isfinite(sol[j][k])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int Ikfunc::ComputeIk_new(wayPoint_S& cur_stat, double (*jointResults)[8]) {
@@ -156,20 +149,33 @@ int Ikfunc::ComputeIk_new(wayPoint_S& cur_stat, double (*jointResults)[8]) {
   double pos[3][8];
   ComputeFkPositionsLib(jointResults, count, pos);
   const Pos& target = cur_stat.cartPos.position;
-  int k = 0;
-  while (k < count) {
+  bool keep[8];
+  bool keepAll = true;
+  for (int k = 0; k < count; ++k) {
     const double dx = pos[0][k] - target.x, dy = pos[1][k] - target.y, dz = pos[2][k] - target.z;
     const double dist = std::sqrt(dx * dx + dy * dy + dz * dz);
+    bool finite = true;
+    for (int j = 0; j < 6; ++j) finite = finite && std::isfinite(jointResults[j][k]);
     // Written so that a NaN distance (or a non-finite joint) drops the column.
-    if (columnFinite(jointResults, k) && dist <= kPositionTolerance) {
-      for (int j = 0; j < 6; ++j) jointResults[j][k] = -jointResults[j][k];
-      ++k;
-      continue;
+    keep[k] = finite && dist <= kPositionTolerance;
+    keepAll = keepAll && keep[k];
+  }
+  if (!keepAll) {
+    // A dropped column takes the last one's place, which is examined next.
+    int k = 0;
+    while (k < count) {
+      if (keep[k]) {
+        ++k;
+        continue;
+      }
+      const int last = count - 1;
+      for (int j = 0; j < 6; ++j) jointResults[j][k] = jointResults[j][last];
+      keep[k] = keep[last];
+      --count;
     }
-    const int last = count - 1;
-    for (int j = 0; j < 6; ++j) jointResults[j][k] = jointResults[j][last];
-    for (int i = 0; i < 3; ++i) pos[i][k] = pos[i][last];
-    --count;
+  }
+  for (int j = 0; j < 6; ++j) {
+    for (int k = 0; k < count; ++k) jointResults[j][k] = -jointResults[j][k];
   }
   return count;
 }
@@ -180,27 +186,36 @@ bool Ikfunc::ArmIk(wayPoint_S& cur_stat, double* joint, bool /*iterIK*/, bool /*
   double jointResults[6][8];
   const int count = ComputeIk_new(cur_stat, jointResults);
   if (count == 0) return false;
+  // Distance of the sixth joint; with the full-turn flag the joint may go
+  // one turn towards the reference, which shifts its distance by 2 pi too.
+  double d6[8];
+  for (int k = 0; k < count; ++k) d6[k] = jointResults[5][k] - ref[5];
+  if (joint6Rot360) {
+    for (int k = 0; k < count; ++k) {
+      double& q6 = jointResults[5][k];
+      if (d6[k] < -kPi && q6 < 0.0) {
+        q6 += 2.0 * kPi;
+        d6[k] += 2.0 * kPi;
+      } else if (d6[k] > kPi && q6 > 0.0) {
+        q6 -= 2.0 * kPi;
+        d6[k] -= 2.0 * kPi;
+      }
+    }
+  }
+  // Summed joint distances, in the order of the joints.
+  double route[8];
+  for (int k = 0; k < count; ++k) {
+    double r = 0.0;
+    for (int j = 0; j < 5; ++j) r += std::fabs(jointResults[j][k] - ref[j]);
+    route[k] = r + std::fabs(d6[k]);
+  }
   double best = 10000.0;
   int bestId = -1;
   for (int k = 0; k < count; ++k) {
-    double route = 0.0;
-    for (int j = 0; j < 6; ++j) {
-      double d = jointResults[j][k] - ref[j];
-      if (j == 5 && joint6Rot360) {
-        if (d < -kPi && jointResults[j][k] < 0.0) {
-          jointResults[j][k] += 2.0 * kPi;
-          d += 2.0 * kPi;
-        } else if (d > kPi && jointResults[j][k] > 0.0) {
-          jointResults[j][k] -= 2.0 * kPi;
-          d -= 2.0 * kPi;
-        }
-      }
-      route += std::fabs(d);
-    }
     // A NaN route never compares smaller, so a non-finite reference selects
     // nothing.
-    if (best > route) {
-      best = route;
+    if (best > route[k]) {
+      best = route[k];
       bestId = k;
     }
   }
