@@ -65,7 +65,7 @@ void ComputeFkPositionsLib(const double (*q)[8], int count, double (*pos)[8]) {
   if (q == nullptr || pos == nullptr || count <= 0) return;
   if (count > 8) count = 8;
   using namespace dax_alg;
-  // Unused columns are zero so that the loops keep their fixed length.
+  // An odd count leaves one zero column to fill the last vector pair.
   double x[5][8] = {};
   for (int k = 0; k < count; ++k) {
     x[0][k] = q[0][k];
@@ -74,10 +74,22 @@ void ComputeFkPositionsLib(const double (*q)[8], int count, double (*pos)[8]) {
     x[3][k] = q[1][k] - q[2][k];
     x[4][k] = x[3][k] + q[3][k];
   }
+  // Whole vector pairs of columns only.
+  const int n = (count + 1) & ~1;
+  bool inRange = true;
+  for (int r = 0; r < 5; ++r) {
+    for (int k = 0; k < n; ++k) inRange &= sinCosInRange(x[r][k]);
+  }
   double s[5][8], c[5][8];
-  sinCosN<40>(&x[0][0], &s[0][0], &c[0][0]);
+  for (int r = 0; r < 5; ++r) {
+    if (inRange) {
+      for (int k = 0; k < n; ++k) sinCosReduced(x[r][k], s[r][k], c[r][k]);
+    } else {
+      for (int k = 0; k < n; ++k) sinCos(x[r][k], s[r][k], c[r][k]);
+    }
+  }
   double p[3][8];
-  for (int k = 0; k < 8; ++k) {
+  for (int k = 0; k < n; ++k) {
     const double s1 = s[0][k], c1 = c[0][k], s2 = s[1][k], c2 = c[1][k];
     const double s5 = s[2][k], c5 = c[2][k], s23 = s[3][k], c23 = c[3][k];
     const double s234 = s[4][k], c234 = c[4][k];
