@@ -79,9 +79,9 @@ void solveElbow(Candidates& out, double w, double B, double tau, double q1, doub
     // direction of the stretched (or folded) arm.
     const double k1 = a2 + a3 * C;
     const double k2 = a3 * s3s[i];
-    const double D = k1 * k1 + k2 * k2;
-    const double sv = (k2 * B + k1 * w) / D;
-    const double cv = (k1 * B - k2 * w) / D;
+    const double invD = 1.0 / (k1 * k1 + k2 * k2);
+    const double sv = (k2 * B + k1 * w) * invD;
+    const double cv = (k1 * B - k2 * w) * invD;
     if (sv * sv + cv * cv > 1.0001) continue;
     const double q2 = antiSinCos(sv, cv);
     out.append(q1, q2, q3s[i], wrapPi(psi - q2 + q3s[i]), q5, q6);

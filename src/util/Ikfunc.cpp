@@ -149,16 +149,19 @@ int Ikfunc::ComputeIk_new(wayPoint_S& cur_stat, double (*jointResults)[8]) {
   double pos[3][8];
   ComputeFkPositionsLib(jointResults, count, pos);
   const Pos& target = cur_stat.cartPos.position;
-  bool keep[8];
-  bool keepAll = true;
+  // Branch-free over the columns (so that it vectorises): |x| <= max is
+  // false for infinities and NaN alike, and a NaN distance fails the
+  // tolerance, so non-finite columns are dropped.
+  constexpr double kMax = std::numeric_limits<double>::max();
+  int keep[8];
+  int keepAll = 1;
   for (int k = 0; k < count; ++k) {
     const double dx = pos[0][k] - target.x, dy = pos[1][k] - target.y, dz = pos[2][k] - target.z;
     const double dist = std::sqrt(dx * dx + dy * dy + dz * dz);
-    bool finite = true;
-    for (int j = 0; j < 6; ++j) finite = finite && std::isfinite(jointResults[j][k]);
-    // Written so that a NaN distance (or a non-finite joint) drops the column.
-    keep[k] = finite && dist <= kPositionTolerance;
-    keepAll = keepAll && keep[k];
+    int ok = dist <= kPositionTolerance;
+    for (int j = 0; j < 6; ++j) ok &= std::fabs(jointResults[j][k]) <= kMax;
+    keep[k] = ok;
+    keepAll &= ok;
   }
   if (!keepAll) {
     // A dropped column takes the last one's place, which is examined next.
