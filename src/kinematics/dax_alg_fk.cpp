@@ -4,6 +4,9 @@
 // compiler vectorises; angles out of the polynomial's range go through libm.
 #include "dax_alg_fk.h"
 
+#include <cmath>
+#include <cstring>
+
 #include "dax_alg_model.h"
 #include "dax_alg_sincos.h"
 
@@ -61,38 +64,73 @@ void ComputeFkLib(const double* q, double* eetrans, double* eerot) {
   eerot[8] = r33;
 }
 
+namespace {
+
+// Index of v among the first n values of u by bit pattern (so that 0 and -0
+// stay apart and NaN never matches), appending it when it is new.
+int uniqueIndex(double* u, int& n, double v) {
+  for (int i = 0; i < n; ++i) {
+    if (std::memcmp(&u[i], &v, sizeof v) == 0) return i;
+  }
+  u[n] = v;
+  return n++;
+}
+
+}  // namespace
+
 void ComputeFkPositionsLib(const double (*q)[8], int count, double (*pos)[8]) {
   if (q == nullptr || pos == nullptr || count <= 0) return;
   if (count > 8) count = 8;
   using namespace dax_alg;
-  // An odd count leaves one zero column to fill the last vector pair.
-  double x[5][8] = {};
+  // Candidates of one pose share joint 1 (two values at most) and joint 5 up
+  // to its sign, and sin(-a) = -sin(a), cos(-a) = cos(a) hold exactly for
+  // these kernels: those sines and cosines are taken once per distinct value.
+  double u[16];
+  int nu = 0;
+  int i1[8], i5[8];
   for (int k = 0; k < count; ++k) {
-    x[0][k] = q[0][k];
-    x[1][k] = q[1][k];
-    x[2][k] = q[4][k];
-    x[3][k] = q[1][k] - q[2][k];
-    x[4][k] = x[3][k] + q[3][k];
+    i1[k] = uniqueIndex(u, nu, q[0][k]);
+    i5[k] = uniqueIndex(u, nu, std::fabs(q[4][k]));
+  }
+  // The angles that differ per candidate. An odd count leaves one zero
+  // column to fill the last vector pair.
+  double x[3][8] = {};
+  for (int k = 0; k < count; ++k) {
+    x[0][k] = q[1][k];
+    x[1][k] = q[1][k] - q[2][k];
+    x[2][k] = x[1][k] + q[3][k];
   }
   // Whole vector pairs of columns only.
   const int n = (count + 1) & ~1;
   bool inRange = true;
-  for (int r = 0; r < 5; ++r) {
+  for (int r = 0; r < 3; ++r) {
     for (int k = 0; k < n; ++k) inRange &= sinCosInRange(x[r][k]);
   }
-  double s[5][8], c[5][8];
-  for (int r = 0; r < 5; ++r) {
-    if (inRange) {
+  for (int i = 0; i < nu; ++i) inRange &= sinCosInRange(u[i]);
+  double s[3][8], c[3][8], su[16], cu[16];
+  if (inRange) {
+    for (int r = 0; r < 3; ++r) {
       for (int k = 0; k < n; ++k) sinCosReduced(x[r][k], s[r][k], c[r][k]);
-    } else {
+    }
+    for (int i = 0; i < nu; ++i) sinCosReduced(u[i], su[i], cu[i]);
+  } else {
+    for (int r = 0; r < 3; ++r) {
       for (int k = 0; k < n; ++k) sinCos(x[r][k], s[r][k], c[r][k]);
     }
+    for (int i = 0; i < nu; ++i) sinCos(u[i], su[i], cu[i]);
+  }
+  double s1v[8] = {}, c1v[8] = {}, s5v[8] = {}, c5v[8] = {};
+  for (int k = 0; k < count; ++k) {
+    s1v[k] = su[i1[k]];
+    c1v[k] = cu[i1[k]];
+    s5v[k] = std::signbit(q[4][k]) ? -su[i5[k]] : su[i5[k]];
+    c5v[k] = cu[i5[k]];
   }
   double p[3][8];
   for (int k = 0; k < n; ++k) {
-    const double s1 = s[0][k], c1 = c[0][k], s2 = s[1][k], c2 = c[1][k];
-    const double s5 = s[2][k], c5 = c[2][k], s23 = s[3][k], c23 = c[3][k];
-    const double s234 = s[4][k], c234 = c[4][k];
+    const double s1 = s1v[k], c1 = c1v[k], s2 = s[0][k], c2 = c[0][k];
+    const double s5 = s5v[k], c5 = c5v[k], s23 = s[1][k], c23 = c[1][k];
+    const double s234 = s[2][k], c234 = c[2][k];
     // The same expressions as ComputeFkLib, rotation terms only where the
     // position needs them.
     const double r13 = -c5 * s1 - c1 * c234 * s5;
