@@ -6,8 +6,22 @@
 #define DAX_ALG_ATAN2_H
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace dax_alg {
+
+// c ? a : b on the bit patterns, so that the compiler emits no branch.
+inline double selectBits(bool c, double a, double b) {
+  std::uint64_t ua, ub;
+  std::memcpy(&ua, &a, sizeof ua);
+  std::memcpy(&ub, &b, sizeof ub);
+  const std::uint64_t m = 0 - static_cast<std::uint64_t>(c);
+  const std::uint64_t r = (ua & m) | (ub & ~m);
+  double out;
+  std::memcpy(&out, &r, sizeof out);
+  return out;
+}
 
 // atan2(y, x) for y, x not both zero, of magnitude below 1e300 (so that their
 // sum stays finite), in [-pi, pi]. The ratio of the smaller to the larger
@@ -26,11 +40,11 @@ inline double atan2Finite(double y, double x) {
   const double ay = std::fabs(y);
   const double ax = std::fabs(x);
   const bool swap = ay > ax;
-  const double mn = swap ? ax : ay;
-  const double mx = swap ? ay : ax;
+  const double mn = selectBits(swap, ax, ay);
+  const double mx = selectBits(swap, ay, ax);
   // mn / mx > tan(pi/8): atan(mn / mx) = pi/4 + atan((mn - mx) / (mn + mx)).
   const bool shift = mn > kTanPio8 * mx;
-  const double t = (shift ? mn - mx : mn) / (shift ? mn + mx : mx);
+  const double t = selectBits(shift, mn - mx, mn) / selectBits(shift, mn + mx, mx);
   const double z = t * t;
   const double w = z * z;
   const double s1 =
@@ -46,11 +60,11 @@ inline double atan2Finite(double y, double x) {
                      w * (-5.83357013379057348645e-02 + w * -3.65315727442169155270e-02))));
   // base + atan(t), base = 0 or pi/4 in two parts (with base 0 this is
   // exactly t - t * (s1 + s2)).
-  const double baseHi = shift ? kPio4Hi : 0.0;
-  const double baseLo = shift ? kPio4Lo : 0.0;
+  const double baseHi = selectBits(shift, kPio4Hi, 0.0);
+  const double baseLo = selectBits(shift, kPio4Lo, 0.0);
   const double a = baseHi - ((t * (s1 + s2) - baseLo) - t);
-  const double b = swap ? kPio2Hi - (a - kPio2Lo) : a;
-  const double r = x < 0.0 ? kPiHi - (b - kPiLo) : b;
+  const double b = selectBits(swap, kPio2Hi - (a - kPio2Lo), a);
+  const double r = selectBits(x < 0.0, kPiHi - (b - kPiLo), b);
   return std::copysign(r, y);
 }
 
