@@ -63,12 +63,17 @@ int RobotControlServices::sendRequestWaitResponse(const CommunicationRequest& re
     return ErrCode_ParamError;
   }
 
-  std::unique_lock<std::timed_mutex> requestLock(m_robotCommandMutexSet[type], std::defer_lock);
+  RequestLock& requestLock = m_robotCommandMutexSet[type];
   if (!requestLock.try_lock_until(deadline)) {
     // Earlier requests of this type held the lock past our whole deadline.
     W_ERROR("sdk log: Wait response timeout. cmd type: %s", commandDesc(type).c_str());
     return ErrCode_RequestTimeout;
   }
+  // Released on every return below, after the slot mutex.
+  struct Release {
+    RequestLock& lock;
+    ~Release() { lock.unlock(); }
+  } release{requestLock};
   CommunicationResponse& slot = m_robotCommandResponseSet[type];
   std::unique_lock<std::mutex> slotLock(slot.m_mutex);
 

@@ -311,9 +311,34 @@ class RobotControlServices : public RobotCommunicationClient {
 
   void dispatchEvent(kavi_robot_namespace::RobotEventInfo& event);
 
+  // A request lock whose acquisition can give up at a deadline. Built on a
+  // mutex and a condition variable (not std::timed_mutex, whose deadline lock
+  // the thread sanitizer cannot follow). Meets TimedLockable for unique_lock.
+  class RequestLock {
+   public:
+    bool try_lock_until(Clock::time_point deadline) {
+      std::unique_lock<std::mutex> lock(m_mutex);
+      if (!m_free.wait_until(lock, deadline, [this] { return !m_busy; })) return false;
+      m_busy = true;
+      return true;
+    }
+    void unlock() {
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_busy = false;
+      }
+      m_free.notify_one();
+    }
+
+   private:
+    std::mutex m_mutex;
+    std::condition_variable m_free;
+    bool m_busy = false;
+  };
+
   // One response slot and one request lock per command type.
   std::array<CommunicationResponse, CommunicationTypeCount> m_robotCommandResponseSet;
-  std::array<std::timed_mutex, CommunicationTypeCount> m_robotCommandMutexSet;
+  std::array<RequestLock, CommunicationTypeCount> m_robotCommandMutexSet;
 
   // Lifecycle signals. Each *Seq counts the events of its kind; a waiter
   // notes the count before it sends and waits for it to change, so an event

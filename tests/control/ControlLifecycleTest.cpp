@@ -280,7 +280,10 @@ TEST_F(ControlLifecycle, MoveControlWaitsOnlyWhenTheControllerSaysSo) {
       ASSERT_TRUE(peer.waitForAnswers(c.type, before + 1));
       if (c.wrongEvent != none) peer.push(CommunicationType_Event, eventText(c.wrongEvent, 0));
       EXPECT_FALSE(ready(call, 200ms));
+      const size_t seen = events.ofType(c.event).size();
       peer.push(CommunicationType_Event, eventText(c.event, 0));
+      // The callback comes after every reaction: the next case starts clean.
+      ASSERT_TRUE(events.waitForType(c.event, seen + 1));
     }
     ASSERT_TRUE(ready(call, 3000ms));
     EXPECT_EQ(c.expected, call.get());
