@@ -379,7 +379,7 @@ SimDispatcher::Reply SimDispatcher::login(SimSession& session, const SimFrame& f
   pbm::ProtoRequestLogin req;
   if (!parse(req, f.text)) return refuse(f.type, kFormatError, "login request does not parse");
   double dh[6];
-  SimKinematics::selectModel(m_server.config().model, dh);
+  SimKinematics::modelLengths(m_server.config().model, dh);
   pbc::ProtoResponseRobotDhParam m;
   m.set_robottype(m_server.config().model);
   auto* p = m.mutable_dhparam();

@@ -1,6 +1,7 @@
-// Kinematics of the simulated arm on top of the kinematics library: model
-// selection, flange pose from SDK joint angles, the inverse solution nearest
-// to a reference, and the quaternion helpers the planners need.
+// Kinematics of the simulated arm: model selection, flange pose from SDK
+// joint angles, the inverse solution nearest to a reference, and the
+// quaternion helpers the planners need. It never touches the kinematics
+// library's process-wide lengths, which the SDK in the same process may set.
 // SDK angles theta; the library works in q = -theta. Matrices are row-major.
 #ifndef KAVISIM_SIM_KINEMATICS_H
 #define KAVISIM_SIM_KINEMATICS_H
@@ -14,9 +15,12 @@ struct SimPose {
 
 class SimKinematics {
  public:
-  // Installs `model` (0..6) in the process-wide kinematics and returns its DH
-  // lengths A3, A4, D1, D2, D5, D6 [m]; false for a model outside 0..6.
+  // Makes `model` (0..6) the arm's model and gives its DH lengths A3, A4,
+  // D1, D2, D5, D6 [m]; false for a model outside 0..6. Called before the
+  // arm's threads run.
   static bool selectModel(int model, double dh[6]);
+  // The lengths of `model` without selecting it.
+  static bool modelLengths(int model, double dh[6]);
   static SimPose fk(const double theta[6]);
   // Joint angles reaching `pose` nearest to `ref` (each joint within one turn
   // of its reference); false when the pose has no solution.

@@ -49,6 +49,11 @@ bool SimServer::start(std::string* error) {
     if (error) *error = "arm model must be 0..6";
     return false;
   }
+  // The message descriptors are built lazily, the first time inside the
+  // shared protobuf library whose once-guard the thread checker cannot see;
+  // building them here, before any thread of ours runs, orders it for all.
+  (void)pbc::ProtoResponseRobotDhParam::descriptor();
+  (void)pbm::ProtoRequestLogin::descriptor();
   m_state.write([&](SimStateData& d) { d.joint6Rot360 = m_config.joint6Rot360; });
   if (m_config.armReady) m_arm->makeReady();
 
