@@ -55,6 +55,7 @@ void SimSession::sendResponse(int type, const std::string& text, std::function<v
     if (after) after();
     return;
   }
+  bool direct = false;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (fault && fault->delayMs > 0) {
@@ -67,12 +68,36 @@ void SimSession::sendResponse(int type, const std::string& text, std::function<v
       m_hasHeld = true;
       m_held = std::move(frame);
       m_heldDue = Clock::now() + kHeldResponseLimit;
+    } else if (m_queue.empty() && !m_sending && !m_closing) {
+      // Nothing is ahead of it: this thread sends it, saving the hop through
+      // the writer. Owning the socket keeps every later frame behind it.
+      m_sending = true;
+      direct = true;
     } else {
       enqueue(std::move(frame));
     }
   }
+  if (direct) {
+    bool ok = sendAll(frame);
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_sending = false;
+    }
+    if (!ok) close();
+  }
   m_cv.notify_all();
   if (after) after();
+}
+
+bool SimSession::sendAll(const std::string& f) {
+  size_t sent = 0;
+  while (sent < f.size()) {
+    ssize_t n = ::send(m_fd, f.data() + sent, f.size() - sent, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    sent += static_cast<size_t>(n);
+  }
+  return true;
 }
 
 void SimSession::sendEvent(const std::string& frame) {
@@ -133,8 +158,13 @@ void SimSession::writeLoop() {
       auto deadline = Clock::now() + std::chrono::milliseconds(100);
       for (const Timed& t : m_timed) deadline = std::min(deadline, t.due);
       if (m_hasHeld) deadline = std::min(deadline, m_heldDue);
-      m_cv.wait_until(lock, deadline, [this] { return m_closing.load() || !m_queue.empty(); });
+      // A frame another thread is sending directly goes first.
+      m_cv.wait_until(lock, deadline, [this] { return m_closing.load() || (!m_queue.empty() && !m_sending); });
       if (m_closing) break;
+      if (m_sending) {
+        m_cv.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_closing.load() || !m_sending; });
+        continue;
+      }
       auto now = Clock::now();
       for (size_t i = 0; i < m_timed.size();) {
         if (m_timed[i].due <= now) {
@@ -153,20 +183,18 @@ void SimSession::writeLoop() {
         out.push_back(std::move(m_queue.front()));
         m_queue.pop_front();
       }
+      m_sending = !out.empty();
     }
     bool failed = false;
     for (const std::string& f : out) {
-      size_t sent = 0;
-      while (sent < f.size()) {
-        ssize_t n = ::send(m_fd, f.data() + sent, f.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-          failed = true;
-          break;
-        }
-        sent += static_cast<size_t>(n);
+      if (!sendAll(f)) {
+        failed = true;
+        break;
       }
-      if (failed) break;
+    }
+    if (!out.empty()) {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_sending = false;
     }
     for (auto& a : afters) a();
     if (failed) {

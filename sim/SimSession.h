@@ -1,5 +1,6 @@
 // One client connection of the simulated controller: reads frames, hands
-// them to the dispatcher, and writes through one ordered outgoing queue, so
+// them to the dispatcher, and writes through one ordered outgoing queue (a
+// response with nothing ahead of it is sent at once by the calling thread), so
 // that a response always leaves before the event that completes it (unless a
 // fault says otherwise). Holds the connection's push switches.
 #ifndef KAVISIM_SIM_SESSION_H
@@ -59,6 +60,7 @@ class SimSession {
   void readLoop();
   void writeLoop();
   void enqueue(std::string frame);
+  bool sendAll(const std::string& frame);
 
   SimServer& m_server;
   int m_fd;
@@ -71,6 +73,11 @@ class SimSession {
   std::mutex m_mutex;
   std::condition_variable m_cv;
   std::deque<std::string> m_queue;
+  // Some thread owns the socket for sending: the writer with frames taken
+  // from the queue, or a caller sending a response nothing was queued ahead
+  // of. Frames queued meanwhile wait, so they keep their order and never
+  // interleave.
+  bool m_sending = false;
   std::vector<Timed> m_timed;
   bool m_hasHeld = false;
   std::string m_held;
