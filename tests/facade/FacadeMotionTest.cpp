@@ -197,7 +197,7 @@ TEST_F(FacadeMotion, TrackSubModesAreRewrittenOnTheWire) {
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.requested));
     ASSERT_EQ(robot.robotServiceTrackMove(c.requested, true), ErrnoSucc);
-    const pc::RobotMoveProfile& p = lastMove().move_profile();
+    const pc::RobotMoveProfile p = lastMove().move_profile();
     EXPECT_EQ(p.movemode(), MODEP);
     EXPECT_EQ(p.submovemode(), c.sentSubMode);
     EXPECT_FLOAT_EQ(p.blendradius(), c.blend);
@@ -224,7 +224,7 @@ TEST_F(FacadeMotion, LimitsFollowTheModeOnTheWire) {
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.subMode));
     ASSERT_EQ(robot.robotServiceTrackMove(c.subMode, true), ErrnoSucc);
-    const pc::RobotMoveProfile& p = lastMove().move_profile();
+    const pc::RobotMoveProfile p = lastMove().move_profile();
     ASSERT_EQ(p.maxvelc().jointpara_size(), 6);
     EXPECT_DOUBLE_EQ(p.maxvelc().jointpara(0), c.first);
     EXPECT_DOUBLE_EQ(p.maxvelc().jointpara(5), c.last);
@@ -252,7 +252,7 @@ TEST_F(FacadeMotion, ArrivalAheadModesDecideTheLineSubMode) {
     double joints[6];
     std::copy(kPose, kPose + 6, joints);
     ASSERT_EQ(robot.robotServiceLineMove(joints, true), ErrnoSucc);
-    const pc::RobotMoveProfile& p = lastMove().move_profile();
+    const pc::RobotMoveProfile p = lastMove().move_profile();
     EXPECT_EQ(p.submovemode(), c.subMode) << c.state;
     EXPECT_EQ(p.arrivalahead().arrivalaheadstat(), c.state);
   }
@@ -269,7 +269,7 @@ TEST_F(FacadeMotion, RelativeOffsetAndToolTravelWithTheMove) {
   double joints[6];
   std::copy(kPose, kPose + 6, joints);
   ASSERT_EQ(robot.robotServiceJointMove(joints, true), ErrnoSucc);
-  const pc::RobotMoveProfile& p = lastMove().move_profile();
+  const pc::RobotMoveProfile p = lastMove().move_profile();
   EXPECT_TRUE(p.relativemove().ena());
   ASSERT_EQ(p.relativemove().relativeposition_size(), 3);
   EXPECT_FLOAT_EQ(p.relativemove().relativeposition(2), 0.05f);
