@@ -55,7 +55,7 @@ const std::vector<CommandCase>& commandCases() {
          std::memset(status, 0, sizeof(status));
          status[3].jointCurrentI = 4711;
          RUN(c.svc.getRobotJointStatus(status, 3));
-         EXPECT_EQ(4711, status[3].jointCurrentI);
+         EXPECT_EQ(4711, int{status[3].jointCurrentI});  // packed member: compare a copy
          JointParam q{};
          RUN(c.svc.getCurrentJointAngle(q));
          for (int i = 0; i < 3; ++i) EXPECT_NEAR(q.jointPos[i], status[i].jointPosJ, 1e-4);

@@ -160,9 +160,9 @@ TEST_F(ControlEngine, JointStatusPushHandsOverSixRecords) {
     ASSERT_EQ(6u, records.size());
     for (int i = 0; i < 6; ++i) {
       const bool present = i < entries;
-      EXPECT_EQ(present ? i + 1 : 0, records[i].jointCurrentI) << "record " << i;
-      EXPECT_EQ(present ? i + 1.0f : 0.0f, records[i].jointTagPosJ) << "record " << i;
-      EXPECT_EQ(present ? i + 1 : 0, records[i].jointErrorNum) << "record " << i;
+      EXPECT_EQ(present ? i + 1 : 0, int{records[i].jointCurrentI}) << "record " << i;
+      EXPECT_EQ(present ? i + 1.0f : 0.0f, float{records[i].jointTagPosJ}) << "record " << i;
+      EXPECT_EQ(present ? i + 1 : 0, int{records[i].jointErrorNum}) << "record " << i;
     }
   }
 }
