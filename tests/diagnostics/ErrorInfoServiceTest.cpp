@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         CodeCase{ErrCode_moveControlFastStopFailed, "call fastStop return error."},
         CodeCase{ErrCode_moveControlPauseFailed, "call pause return error."},
         CodeCase{ErrCode_moveControlContinueFailed, "call continue return error."},
-        CodeCase{ErrCode_Count, ""}, CodeCase{10029, ""}, CodeCase{-1, ""}, CodeCase{1, ""}));
+        CodeCase{ErrCode_Count, ""}, CodeCase{10029, ""}, CodeCase{16383, ""}, CodeCase{1, ""}));
 
 TEST(ErrorInfo, ConcurrentFirstLookupsAllSeeTheTable) {
   std::vector<std::thread> threads;

@@ -173,7 +173,7 @@ TEST(UserFrameCalibration, ResultByTypeAndMethod) {
       {"base frame", krn::BaseCoordinate, 4, false, krn::ErrCode_ParamError},
       {"end frame", krn::EndCoordinate, 4, false, krn::ErrCode_ParamError},
       {"method 9", krn::WorldCoordinate, 9, false, krn::ErrCode_CoordinateSystemCalibrateError},
-      {"method -1", krn::WorldCoordinate, -1, false, krn::ErrCode_CoordinateSystemCalibrateError},
+      {"method 15", krn::WorldCoordinate, 15, false, krn::ErrCode_CoordinateSystemCalibrateError},
       {"method beyond a char", krn::WorldCoordinate, 256 + 3, false, krn::ErrCode_CoordinateSystemCalibrateError},
       {"one pose taught three times", krn::WorldCoordinate, 4, true, krn::ErrCode_CoordinateSystemCalibrateError},
   };
@@ -310,7 +310,7 @@ TEST(UserFrameConversions, EndFrameAndRefusedInputs) {
   EXPECT_EQ(keepQ.w, 5.0);
 
   // A frame type the conversion does not know is refused from the user side.
-  const EndPoints unknown = endPoints(teachPoints(randomFrame(rng), 3), 3, static_cast<krn::coordinate_refer>(7));
+  const EndPoints unknown = endPoints(teachPoints(randomFrame(rng), 3), 3, static_cast<krn::coordinate_refer>(3));
   krn::wayPoint_S out{};
   EXPECT_EQ(RobotUtilService::user2BaseCoordinatePrivate(flange, unknown, tool, out), krn::ErrCode_UserToBaseConvertFailed);
 }
