@@ -53,6 +53,7 @@ int RobotControlServices::sendRequestWaitResponse(const CommunicationRequest& re
   // Taken before any lock: waiting for the locks counts against the deadline.
   const Clock::time_point deadline = Clock::now() + kResponseTimeout;
   const int type = requestInfo.m_commandType;
+  const uint64_t lossCount = m_connectionLossCount.load();
 
   if (!getCurrentConnectStatus()) {
     W_ERROR("sdk log: Current connect disconnect.");
@@ -90,9 +91,15 @@ int RobotControlServices::sendRequestWaitResponse(const CommunicationRequest& re
 
   // The slot mutex is held from before the send until the wait releases it, so
   // the answer cannot be stored and signalled before we wait.
-  const bool filled = slot.m_conditon.wait_until(
-      slotLock, deadline, [&slot, type] { return slot.m_commandType == type; });
-  if (!filled) {
+  // A logout or a lost connection ends the wait at once: no answer can come.
+  const bool ended = slot.m_conditon.wait_until(slotLock, deadline, [&] {
+    return slot.m_commandType == type || connectionLostSince(lossCount);
+  });
+  if (ended && slot.m_commandType != type) {
+    W_ERROR("sdk log: Connection lost while waiting for response. cmd type: %s", commandDesc(type).c_str());
+    return ErrCode_SocketDisconnect;
+  }
+  if (!ended) {
     W_ERROR("sdk log: Wait response timeout. cmd type: %s", commandDesc(type).c_str());
     return ErrCode_RequestTimeout;
   }
@@ -510,6 +517,10 @@ void RobotControlServices::wakeAllWaitsOnConnectionLoss() {
   for (size_t i = 0; i < sizeof(mutexes) / sizeof(mutexes[0]); ++i) {
     { std::lock_guard<std::mutex> lock(*mutexes[i]); }
     conds[i]->notify_all();
+  }
+  for (CommunicationResponse& slot : m_robotCommandResponseSet) {
+    { std::lock_guard<std::mutex> lock(slot.m_mutex); }
+    slot.m_conditon.notify_all();
   }
 }
 
