@@ -315,7 +315,7 @@ const std::vector<CommandCase>& commandCases() {
          RUN(c.svc.getToolAllIOStatusService(status));
          EXPECT_EQ(OUT_24V, status.powerType);
          const ToolIOType directions[4] = {IO_IN, IO_OUT, IO_OUT, IO_OUT};
-         for (int i = 0; i < 4; ++i) EXPECT_EQ(directions[i], status.digitalIoStatus[i].ioType) << i;
+         for (int i = 0; i < 4; ++i) EXPECT_EQ(directions[i], ToolIOType{status.digitalIoStatus[i].ioType}) << i;
          EXPECT_EQ(1, status.digitalIoStatus[1].ioData);
          return 0;
        }},
