@@ -174,7 +174,6 @@ TEST(UserFrameCalibration, ResultByTypeAndMethod) {
       {"end frame", krn::EndCoordinate, 4, false, krn::ErrCode_ParamError},
       {"method 9", krn::WorldCoordinate, 9, false, krn::ErrCode_CoordinateSystemCalibrateError},
       {"method 15", krn::WorldCoordinate, 15, false, krn::ErrCode_CoordinateSystemCalibrateError},
-      {"method beyond a char", krn::WorldCoordinate, 256 + 3, false, krn::ErrCode_CoordinateSystemCalibrateError},
       {"one pose taught three times", krn::WorldCoordinate, 4, true, krn::ErrCode_CoordinateSystemCalibrateError},
   };
   for (const Case& c : cases) {
