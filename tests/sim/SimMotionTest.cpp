@@ -131,7 +131,11 @@ TEST_F(SimMotionTest, LineMoveReachesItsTargetAndAnUnreachableOneIsRefused) {
   int e = client.waitEvent(22, 2000ms, from);
   ASSERT_GE(e, 0);
   // 3 cm at 0.1 m/s, 0.5 m/s^2: triangular, 2 sqrt(0.03 / 0.5).
-  EXPECT_NEAR(std::chrono::duration<double>(client.frame(e).at - sent).count(), 2 * std::sqrt(0.06), 0.05);
+  // Early arrival is a profile fault; late arrival may also be a loaded machine
+  // (sanitizer builds under parallel ctest), so that side gets more room.
+  const double took = std::chrono::duration<double>(client.frame(e).at - sent).count();
+  EXPECT_GE(took, 2 * std::sqrt(0.06) - 0.05);
+  EXPECT_LE(took, 2 * std::sqrt(0.06) + 0.15);
   s = arm().snapshot();
   for (int j = 0; j < 6; ++j) q[j] = -s.joints[j];
   ComputeFkLib(q, p, r);
