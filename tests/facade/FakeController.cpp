@@ -17,6 +17,22 @@ std::string serialise(const Message& m) {
   return out;
 }
 
+// A joint-angle answer or push with a success code: the same text for both.
+std::string jointAngleText(const std::array<double, 6>& j) {
+  pc::ProtoJointAngleResponse r;
+  pc::ProtoJointAngle* a = r.mutable_jointangle();
+  a->set_joint1(j[0]);
+  a->set_joint2(j[1]);
+  a->set_joint3(j[2]);
+  a->set_joint4(j[3]);
+  a->set_joint5(j[4]);
+  a->set_joint6(j[5]);
+  pc::RobotCommonResponse* e = r.add_errorinfo();
+  e->set_errorcode(0);
+  e->set_errormsg("");
+  return serialise(r);
+}
+
 }  // namespace
 
 FakeController::FakeController() {
@@ -61,18 +77,7 @@ bool FakeController::sendEvent(int type, int code, const std::string& content) {
 }
 
 bool FakeController::sendJointAngles(const std::array<double, 6>& j) {
-  pc::ProtoJointAngleResponse r;
-  pc::ProtoJointAngle* a = r.mutable_jointangle();
-  a->set_joint1(j[0]);
-  a->set_joint2(j[1]);
-  a->set_joint3(j[2]);
-  a->set_joint4(j[3]);
-  a->set_joint5(j[4]);
-  a->set_joint6(j[5]);
-  pc::RobotCommonResponse* e = r.add_errorinfo();
-  e->set_errorcode(0);
-  e->set_errormsg("");
-  return m_peer.sendFrame(7, serialise(r));
+  return m_peer.sendFrame(7, jointAngleText(j));
 }
 
 void FakeController::handle(ScriptedPeer& peer, const PeerFrame& frame) {
@@ -109,18 +114,7 @@ void FakeController::handle(ScriptedPeer& peer, const PeerFrame& frame) {
         std::lock_guard<std::mutex> lock(m_mutex);
         j = m_joints;
       }
-      pc::ProtoJointAngleResponse r;
-      pc::ProtoJointAngle* a = r.mutable_jointangle();
-      a->set_joint1(j[0]);
-      a->set_joint2(j[1]);
-      a->set_joint3(j[2]);
-      a->set_joint4(j[3]);
-      a->set_joint5(j[4]);
-      a->set_joint6(j[5]);
-      pc::RobotCommonResponse* e = r.add_errorinfo();
-      e->set_errorcode(0);
-      e->set_errormsg("");
-      peer.sendFrame(10, serialise(r));
+      peer.sendFrame(10, jointAngleText(j));
       return;
     }
     case 89:
