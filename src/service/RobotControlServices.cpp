@@ -284,13 +284,8 @@ void RobotControlServices::realTimeJointStatusService(CommunicationResponse& res
     W_ERROR("sdk log: Resolve realtime joint status info failed.");
     return;
   }
-  RealTimeJointStatusCallback callback;
-  void* arg;
-  {
-    std::lock_guard<std::mutex> lock(m_callbackMutex);
-    callback = m_realTimeJointStatusCallback;
-    arg = m_realTimeJointStatusCallbackArg;
-  }
+  const auto [callback, arg] =
+      loadCallback(m_realTimeJointStatusCallback, m_realTimeJointStatusCallbackArg);
   if (callback != nullptr) callback(jointStatus, 6, arg);
 }
 
@@ -309,13 +304,8 @@ void RobotControlServices::realTimeJointAngleService(CommunicationResponse& resp
   std::memset(&wayPoint, 0, sizeof(wayPoint));
   // The kinematics result is not consulted: the callback gets what it produced.
   RobotUtilService::robotFk(jointAngle.jointPos, 6, wayPoint);
-  RealTimeRoadPointCallback callback;
-  void* arg;
-  {
-    std::lock_guard<std::mutex> lock(m_callbackMutex);
-    callback = m_realTimeRoadPointCallback;
-    arg = m_realTimeRoadPointCallbackArg;
-  }
+  const auto [callback, arg] =
+      loadCallback(m_realTimeRoadPointCallback, m_realTimeRoadPointCallbackArg);
   if (callback != nullptr) callback(&wayPoint, arg);
 }
 
@@ -328,13 +318,8 @@ void RobotControlServices::realTimeEndSpeedService(CommunicationResponse& respon
     W_ERROR("sdk log: Resolve realtime end speed info failed.");
     return;
   }
-  RealTimeEndSpeedCallback callback;
-  void* arg;
-  {
-    std::lock_guard<std::mutex> lock(m_callbackMutex);
-    callback = m_robotEndSpeedCallback;
-    arg = m_robotEndSpeedCallbackArg;
-  }
+  const auto [callback, arg] =
+      loadCallback(m_robotEndSpeedCallback, m_robotEndSpeedCallbackArg);
   if (callback != nullptr) callback(speed, arg);
 }
 
@@ -439,13 +424,8 @@ void RobotControlServices::dispatchEvent(RobotEventInfo& event) {
       break;
   }
 
-  RobotEventCallback callback;
-  void* arg;
-  {
-    std::lock_guard<std::mutex> lock(m_callbackMutex);
-    callback = m_robotEventCallback;
-    arg = m_robotEventCallbackArg;
-  }
+  const auto [callback, arg] =
+      loadCallback(m_robotEventCallback, m_robotEventCallbackArg);
   if (callback != nullptr) callback(&event, arg);
 }
 

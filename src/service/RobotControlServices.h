@@ -25,6 +25,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -368,6 +369,12 @@ class RobotControlServices : public RobotCommunicationClient {
   // Callbacks: pointer and argument are read together under the mutex and
   // called after it is released.
   std::mutex m_callbackMutex;
+  // One consistent (pointer, argument) pair of a callback slot.
+  template <typename Callback>
+  std::pair<Callback, void*> loadCallback(const Callback& callback, void* const& arg) {
+    std::lock_guard<std::mutex> lock(m_callbackMutex);
+    return {callback, arg};
+  }
   kavi_robot_namespace::RobotEventCallback m_robotEventCallback = nullptr;
   void* m_robotEventCallbackArg = nullptr;
   kavi_robot_namespace::RealTimeEndSpeedCallback m_robotEndSpeedCallback = nullptr;

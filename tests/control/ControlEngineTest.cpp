@@ -16,21 +16,8 @@ using namespace kavi_robot_namespace;
 
 namespace {
 
-const RobotDhPara kDh{0.408, 0.376, 0.0985, 0.1215, 0.1025, 0.094};
 
-class ControlEngine : public ::testing::Test {
- protected:
-  void SetUp() override {
-    peer.answerLogin(kDh);
-    events.attach(svc);
-    ASSERT_EQ(ErrnoSucc, loginAt(svc, peer));
-  }
-  void TearDown() override { svc.logoutService(); }
-
-  RulePeer peer;
-  RobotControlServices svc;
-  EventLog events;
-};
+class ControlEngine : public LoggedInControl {};
 
 // Two requests of one type never overlap on the wire; two of different types do.
 TEST_F(ControlEngine, SameTypeSerialisesDifferentTypesRunInParallel) {

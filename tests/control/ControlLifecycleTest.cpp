@@ -15,7 +15,6 @@ using namespace kavi_robot_namespace;
 
 namespace {
 
-const RobotDhPara kDh{0.408, 0.376, 0.0985, 0.1215, 0.1025, 0.094};
 
 bool ready(std::future<int>& f, std::chrono::milliseconds within = 0ms) {
   return f.wait_for(within) == std::future_status::ready;
@@ -147,19 +146,7 @@ TEST(ControlLogin, DhLengthsAreInstalledOncePerProcess) {
   });
 }
 
-class ControlLifecycle : public ::testing::Test {
- protected:
-  void SetUp() override {
-    peer.answerLogin(kDh);
-    events.attach(svc);
-    ASSERT_EQ(ErrnoSucc, loginAt(svc, peer));
-  }
-  void TearDown() override { svc.logoutService(); }
-
-  RulePeer peer;
-  RobotControlServices svc;
-  EventLog events;
-};
+class ControlLifecycle : public LoggedInControl {};
 
 using BlockingCall = std::function<int(RobotControlServices&, ROBOT_SERVICE_STATE&)>;
 

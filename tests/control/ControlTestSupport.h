@@ -432,6 +432,24 @@ struct EventLog {
   }
 };
 
+// Model-0 DH lengths, the ones the library starts with.
+inline const kavi_robot_namespace::RobotDhPara kDh{0.408, 0.376, 0.0985, 0.1215, 0.1025, 0.094};
+
+// A control service logged in to a scripted peer, with its events recorded.
+class LoggedInControl : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    peer.answerLogin(kDh);
+    events.attach(svc);
+    ASSERT_EQ(kavi_robot_namespace::ErrnoSucc, loginAt(svc, peer));
+  }
+  void TearDown() override { svc.logoutService(); }
+
+  RulePeer peer;
+  RobotControlServices svc;
+  EventLog events;
+};
+
 }  // namespace ctl_test
 
 #endif
